@@ -59,6 +59,13 @@ class RayTest : public WorldTest {
 // Level triangle, front (b − a) × (c − a) pointing up (+z), and the same corners reversed.
 constexpr Vec3 kUpA{-1, -1, 0}, kUpB{1, -1, 0}, kUpC{-1, 1, 0};
 
+// What the RayHit exports should read after the cast; object 0 means no hit.
+struct Want {
+  int32_t object;
+  float dist;
+  Vec3 pos, normal;
+};
+
 // Each scene is built fresh; the ray is cast at one object (byType false) or at a type.
 struct Case {
   const char* name;
@@ -67,10 +74,7 @@ struct Case {
   uint32_t target;  // object number or type id
   uint32_t kind;
   Vec3 from, to;
-  int32_t hit;
-  int32_t object;
-  float dist;
-  Vec3 pos, normal;
+  Want want;
 };
 
 void SphereAt5(World& w) {
@@ -142,212 +146,60 @@ void SphereOfOtherType(World& w) {
 }
 
 TEST_F(RayTest, CastsAtObjectsAndTypes) {
-  const Vec3 z0{0, 0, 0}, z10{0, 0, 10}, none{};
+  const Vec3 o{0, 0, 0}, z10{0, 0, 10}, down0{9.5f, -0.5f, 7}, down1{9.5f, -0.5f, -3};
+  const Want miss{0, 0, {}, {}};
+  const Want sphere{1, 4, {0, 0, 4}, {0, 0, -1}};
+  const Want tri{4, 5, {9.5f, -0.5f, 2}, {0, 0, 1}};
+  // clang-format off
   const Case cases[] = {
-      {"unit sphere ahead", SphereAt5, false, 1, 1, z0, z10, 1, 1, 4, {0, 0, 4}, {0, 0, -1}},
-      {"ray ending exactly at the entry",
-       SphereAt5,
-       false,
-       1,
-       1,
-       z0,
-       {0, 0, 4},
-       0,
-       0,
-       0,
-       none,
-       none},
-      {"ellipsoid (2, 1, 1)",
-       StretchedAtOrigin,
-       false,
-       1,
-       1,
-       {-10, 0, 0},
-       {10, 0, 0},
-       1,
-       1,
-       8,
-       {-2, 0, 0},
-       {-1, 0, 0}},
-      {"nearer sphere, activated first",
-       TwoSpheresNearFirst,
-       true,
-       3,
-       1,
-       z0,
-       z10,
-       1,
-       1,
-       4,
-       {0, 0, 4},
-       {0, 0, -1}},
-      {"nearer sphere, activated second",
-       TwoSpheresFarFirst,
-       true,
-       3,
-       1,
-       z0,
-       z10,
-       1,
-       1,
-       4,
-       {0, 0, 4},
-       {0, 0, -1}},
-      {"level triangle from above",
-       LevelTriangle,
-       false,
-       4,
-       2,
-       {9.5f, -0.5f, 7},
-       {9.5f, -0.5f, -3},
-       1,
-       4,
-       5,
-       {9.5f, -0.5f, 2},
-       {0, 0, 1}},
-      {"level triangle from below",
-       LevelTriangle,
-       false,
-       4,
-       2,
-       {9.5f, -0.5f, -3},
-       {9.5f, -0.5f, 7},
-       0,
-       0,
-       0,
-       none,
-       none},
-      {"level triangle, corners reversed",
-       LevelTriangleReversed,
-       false,
-       4,
-       2,
-       {9.5f, -0.5f, 7},
-       {9.5f, -0.5f, -3},
-       0,
-       0,
-       0,
-       none,
-       none},
-      {"level triangle, above it heading away",
-       LevelTriangle,
-       false,
-       4,
-       2,
-       {9.5f, -0.5f, 3},
-       {9.5f, -0.5f, 13},
-       0,
-       0,
-       0,
-       none,
-       none},
-      {"level triangle, beside it",
-       LevelTriangle,
-       false,
-       4,
-       2,
-       {10.5f, 0.5f, 7},
-       {10.5f, 0.5f, -3},
-       0,
-       0,
-       0,
-       none,
-       none},
-      {"mesh kind on an ellipsoid", SphereAt5, false, 1, 2, z0, z10, 0, 0, 0, none, none},
-      {"kind 3", SphereAt5, false, 1, 3, z0, z10, 0, 0, 0, none, none},
-      {"kind 65537 is not kind 1", SphereAt5, false, 1, 65537, z0, z10, 0, 0, 0, none, none},
-      {"offset ignored", OffsetSphere, false, 1, 1, z0, z10, 1, 1, 4, {0, 0, 4}, {0, 0, -1}},
-      {"ellipsoid where the run left it",
-       SphereMovedByRun,
-       false,
-       1,
-       1,
-       z0,
-       z10,
-       1,
-       1,
-       6,
-       {0, 0, 6},
-       {0, 0, -1}},
-      {"mesh where worldMatrix puts it",
-       TriangleWithPassElsewhere,
-       false,
-       4,
-       2,
-       {9.5f, -0.5f, 7},
-       {9.5f, -0.5f, -3},
-       1,
-       4,
-       5,
-       {9.5f, -0.5f, 2},
-       {0, 0, 1}},
-      {"first ellipsoid of the body only",
-       TwoEllipsoidsOneBody,
-       false,
-       1,
-       1,
-       z0,
-       z10,
-       1,
-       1,
-       4.5f,
-       {0, 0, 4.5f},
-       {0, 0, -1}},
-      {"first mesh of the body only",
-       TwoMeshesOneBody,
-       false,
-       4,
-       2,
-       {-0.5f, -0.5f, 5},
-       {-0.5f, -0.5f, -5},
-       0,
-       0,
-       0,
-       none,
-       none},
-      {"first shape of the kind, not first shape",
-       MeshThenEllipsoid,
-       false,
-       1,
-       1,
-       z0,
-       z10,
-       1,
-       1,
-       4,
-       {0, 0, 4},
-       {0, 0, -1}},
-      {"object need not be active",
-       InactiveSphere,
-       false,
-       1,
-       1,
-       z0,
-       z10,
-       1,
-       1,
-       4,
-       {0, 0, 4},
-       {0, 0, -1}},
-      {"type cast skips inactive objects", InactiveSphere, true, 3, 1, z0, z10, 0, 0, 0, none,
-       none},
-      {"type cast skips other types", SphereOfOtherType, true, 3, 1, z0, z10, 0, 0, 0, none, none},
-      {"type id beyond 100 finds nothing", SphereOfOtherType, true, 5000, 1, z0, z10, 0, 0, 0, none,
-       none},
+      {"unit sphere ahead", SphereAt5, false, 1, 1, o, z10, sphere},
+      {"ray ending exactly at the entry", SphereAt5, false, 1, 1, o, {0, 0, 4}, miss},
+      {"ellipsoid (2, 1, 1)", StretchedAtOrigin, false, 1, 1, {-10, 0, 0}, {10, 0, 0},
+       {1, 8, {-2, 0, 0}, {-1, 0, 0}}},
+      {"nearer sphere, activated first", TwoSpheresNearFirst, true, 3, 1, o, z10, sphere},
+      {"nearer sphere, activated second", TwoSpheresFarFirst, true, 3, 1, o, z10, sphere},
+      {"level triangle from above", LevelTriangle, false, 4, 2, down0, down1, tri},
+      {"level triangle from below", LevelTriangle, false, 4, 2, down1, down0, miss},
+      {"level triangle, corners reversed", LevelTriangleReversed, false, 4, 2, down0, down1,
+       miss},
+      {"level triangle, above it heading away", LevelTriangle, false, 4, 2, {9.5f, -0.5f, 3},
+       {9.5f, -0.5f, 13}, miss},
+      {"level triangle, beside it", LevelTriangle, false, 4, 2, {10.5f, 0.5f, 7},
+       {10.5f, 0.5f, -3}, miss},
+      {"mesh kind on an ellipsoid", SphereAt5, false, 1, 2, o, z10, miss},
+      {"kind 3", SphereAt5, false, 1, 3, o, z10, miss},
+      {"kind 65537 is not kind 1", SphereAt5, false, 1, 65537, o, z10, miss},
+      {"offset ignored", OffsetSphere, false, 1, 1, o, z10, sphere},
+      {"ellipsoid where the run left it", SphereMovedByRun, false, 1, 1, o, z10,
+       {1, 6, {0, 0, 6}, {0, 0, -1}}},
+      {"mesh where worldMatrix puts it", TriangleWithPassElsewhere, false, 4, 2, down0, down1,
+       tri},
+      {"first ellipsoid of the body only", TwoEllipsoidsOneBody, false, 1, 1, o, z10,
+       {1, 4.5f, {0, 0, 4.5f}, {0, 0, -1}}},
+      {"first mesh of the body only", TwoMeshesOneBody, false, 4, 2, {-0.5f, -0.5f, 5},
+       {-0.5f, -0.5f, -5}, miss},
+      {"first shape of the kind, not first shape", MeshThenEllipsoid, false, 1, 1, o, z10,
+       sphere},
+      {"object need not be active", InactiveSphere, false, 1, 1, o, z10, sphere},
+      {"type cast skips inactive objects", InactiveSphere, true, 3, 1, o, z10, miss},
+      {"type cast skips other types", SphereOfOtherType, true, 3, 1, o, z10, miss},
+      {"type id beyond 100 finds nothing", SphereOfOtherType, true, 5000, 1, o, z10, miss},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     StopCollision(world);
     c.build(world);
     const int32_t got = c.byType ? RayIntersectType(world, c.target, c.kind, c.from, c.to)
                                  : RayIntersectObject(world, c.target, c.kind, c.from, c.to);
-    EXPECT_EQ(got, c.hit);
-    if (c.hit == 1) {
-      ExpectHit(c.object, c.dist, c.pos, c.normal);
-      EXPECT_EQ(RayHitType(world), 3);
-    } else {
+    if (c.want.object == 0) {
+      EXPECT_EQ(got, 0);
       EXPECT_EQ(RayResult(world), nullptr);
       EXPECT_EQ(RayHitType(world), 0);
+    } else {
+      EXPECT_EQ(got, 1);
+      ExpectHit(c.want.object, c.want.dist, c.want.pos, c.want.normal);
+      EXPECT_EQ(RayHitType(world), 3);
     }
   }
   EXPECT_TRUE(reports.empty());
