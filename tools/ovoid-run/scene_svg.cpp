@@ -126,7 +126,7 @@ Canvas Layout(const RunRecord& record) {
   c.left = kMargin;
   c.top[0] = kTitleHeight + 24;
   c.top[1] = c.top[0] + range[1] * c.scale + kPanelGap;
-  c.width = std::max(2 * kMargin + range[0] * c.scale, 640.0);
+  c.width = std::max(2 * kMargin + range[0] * c.scale, 800.0);
   c.height = c.top[1] + range[2] * c.scale;
   return c;
 }
@@ -209,6 +209,8 @@ void View(const Canvas& c, int view, const RunRecord& record, std::ostream& out)
         << "\" x2=\"" << N(c.X(to[0])) << "\" y2=\"" << N(c.V(view, to))
         << "\" stroke=\"#333333\" stroke-width=\"1\""
         << (ray.hit ? "" : " stroke-dasharray=\"4 3\"") << "/>\n";
+    out << "<circle cx=\"" << N(c.X(ray.start[0])) << "\" cy=\"" << N(c.V(view, ray.start))
+        << "\" r=\"3\" fill=\"#ffffff\" stroke=\"#333333\"/>\n";
     if (ray.hit) {
       const double x = c.X(to[0]);
       const double y = c.V(view, to);
@@ -281,9 +283,14 @@ void Legend(const Canvas& c, const RunRecord& record, double y, std::ostream& ou
     y += 16;
   }
   out << "<text x=\"" << N(c.left) << "\" y=\"" << N(y + 4) << "\" fill=\"#555555\">"
-      << "line: path of the centre; dashed outline: start; filled outline: end; dots: "
-         "contact points"
-      << (record.rays.empty() ? "" : "; black lines: rays, a cross where one hit") << "</text>\n";
+      << "line: path of the centre; dashed outline: start; filled outline: end; dots: contacts"
+      << "</text>\n";
+  if (!record.rays.empty()) {
+    out << "<text x=\"" << N(c.left) << "\" y=\"" << N(y + 20) << "\" fill=\"#555555\">"
+        << "black lines: rays from their start (circle) to a cross where they hit, dashed "
+           "where they missed"
+        << "</text>\n";
+  }
   out << "</g>\n";
 }
 
@@ -291,7 +298,7 @@ void Legend(const Canvas& c, const RunRecord& record, double y, std::ostream& ou
 
 void WriteSvg(const RunRecord& record, std::ostream& out) {
   const Canvas c = Layout(record);
-  int lines = 1;
+  int lines = record.rays.empty() ? 1 : 2;
   for (const auto& [number, track] : record.objects) lines += track.path.empty() ? 0 : 1;
   const double legendTop = c.height + 36;
   const double height = legendTop + 16.0 * lines + 16;
