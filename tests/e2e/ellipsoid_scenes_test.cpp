@@ -185,6 +185,75 @@ TEST_F(EllipsoidScene, ContactsReadBackInPassOrder) {
   }
 }
 
+TEST_F(EllipsoidScene, ContactQueriesReportBadNumbersAndIndexes) {
+  lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
+  AddSphere(30, 2, {2, 0, 0});
+  AddSphere(kMover, 1, {-4, 0, 0});
+  Move(kMover, {6, 0, 0});
+  lib.RunCollisionNUV();
+  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+  // The wall was never the mover of a contact.
+  EXPECT_EQ(lib.CountCollisionsNUV(30), 0);
+
+  struct Case {
+    const char* name;
+    uint32_t number, index;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"index 0", kMover, 0, "Collision index out of range: 0"},
+      {"index beyond the contacts", kMover, 2, "Collision index out of range: 2"},
+      {"object never hit", 30, 1, "Collision index out of range: 1"},
+      {"unregistered object", 77, 1, "Object not defined in collision system: 77"},
+      {"number out of range", 5001, 1, "Object number out of range for collision system: 5001"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    lib.StartCollisionDebugNUV();
+    StderrCapture box;
+    EXPECT_EQ(lib.CollisionHitObj(c.number, c.index), 0);
+    // One report per arming: the second call stays silent.
+    EXPECT_EQ(lib.CollisionHitPos(c.number, c.index, 1), 0u);
+    const std::string text = box.Finish();
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    EXPECT_EQ(text.find("Collision Error"), text.rfind("Collision Error")) << text;
+  }
+}
+
+TEST_F(EllipsoidScene, ContactsLastUntilTheNextRunOrDeactivation) {
+  lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
+  AddSphere(30, 2, {2, 0, 0});
+  AddSphere(kMover, 1, {-4, 0, 0});
+  Move(kMover, {6, 0, 0});
+  lib.RunCollisionNUV();
+  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+
+  // The object hit goes away: its contact stays readable, without an object.
+  lib.FreeObjNUV(30);
+  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+  EXPECT_EQ(lib.CollisionHitObj(kMover, 1), 0);
+  EXPECT_EQ(lib.CollisionHitType(kMover, 1), 0);
+  EXPECT_EQ(lib.CollisionHitShape(kMover, 1), 1);
+  ExpectNear(HitPos(kMover, 1), {1, 0, 0}, 1e-5f);
+
+  // A run without any move since the last one sweeps nothing and makes no contact; the
+  // position read back is then the wanted position of the last update, wall or no wall.
+  lib.RunCollisionNUV();
+  EXPECT_EQ(lib.CountCollisionsNUV(kMover), 0);
+  ExpectNear(Peek(kMover), {6, 0, 0}, 0.0f);
+
+  // Placed back and hit again, then deactivated: the contacts are gone.
+  AddSphere(31, 2, {3, 0, 0});
+  Place(kMover, {-4, 0, 0});
+  Move(kMover, {5, 0, 0});
+  lib.RunCollisionNUV();
+  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+  EXPECT_EQ(lib.CollisionHitObj(kMover, 1), 31);
+  ExpectNear(Peek(kMover), {1, 0, 0}, 1e-5f);
+  lib.DeActivateObjNUV(kMover);
+  EXPECT_EQ(lib.CountCollisionsNUV(kMover), 0);
+}
+
 TEST_F(EllipsoidScene, OutOfRangeAxisOrCornerGivesZeroWithoutReport) {
   lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
   AddSphere(30, 2, {2, 0, 0});
