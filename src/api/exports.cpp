@@ -112,10 +112,7 @@ int32_t RayHitObjNUV(void) {
   const RayCast* ray = RayResult(W());
   return ray != nullptr ? ray->hitObject : 0;
 }
-int32_t RayHitTypeNUV(void) {
-  const RayCast* ray = RayResult(W());
-  return ray != nullptr && ray->hitBody != nullptr ? ray->hitBody->typeId : 0;
-}
+int32_t RayHitTypeNUV(void) { return RayHitType(W()); }
 
 uint32_t Vec2Yaw(uint32_t x, uint32_t y, uint32_t z) {
   return BitsFromFloat(ovoid::Vec2Yaw(FloatFromBits(x), FloatFromBits(y), FloatFromBits(z)));
