@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "numbers.h"
 
@@ -167,17 +169,48 @@ void Grid(const Canvas& c, int view, std::ostream& out) {
       << "</text>\n";
 }
 
-void Mesh(const Canvas& c, int view, const std::vector<Triangle>& tris, const Point& at,
-          const char* style, std::ostream& out) {
-  out << "<path " << style << " d=\"";
-  for (const Triangle& t : tris) {
-    for (int k = 0; k < 3; ++k) {
-      const Point p = Add(t[k], at);
-      out << (k == 0 ? "M" : "L") << N(c.X(p[0])) << ' ' << N(c.V(view, p)) << ' ';
-    }
-    out << "Z ";
+// True when the view looks at the triangle edge-on (a wall from above, a floor from the
+// side): it then shows as a line, drawn darker so that it does not vanish.
+bool EdgeOn(const Triangle& t, int axis) {
+  double u[3], v[3];
+  for (int a = 0; a < 3; ++a) {
+    u[a] = double(t[1][a]) - t[0][a];
+    v[a] = double(t[2][a]) - t[0][a];
   }
-  out << "\"/>\n";
+  const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                       u[0] * v[1] - u[1] * v[0]};
+  const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  return !(std::fabs(n[axis]) > 0.25 * length);
+}
+
+void Mesh(const Canvas& c, int view, const std::vector<Triangle>& tris, const Point& at, bool start,
+          std::ostream& out) {
+  // Looking along z from the side, along y from above.
+  const int along = view == 0 ? 2 : 1;
+  for (const bool edgeOn : {false, true}) {
+    std::string d;
+    for (const Triangle& t : tris) {
+      if (EdgeOn(t, along) != edgeOn) continue;
+      for (int k = 0; k < 3; ++k) {
+        const Point p = Add(t[k], at);
+        d += (k == 0 ? "M" : "L") + N(c.X(p[0])) + ' ' + N(c.V(view, p)) + ' ';
+      }
+      d += "Z ";
+    }
+    if (d.empty()) continue;
+    if (start) {
+      out << "<path fill=\"none\" stroke=\"#c8c8c8\" stroke-dasharray=\"3 3\" stroke-width=\""
+          << (edgeOn ? "1.6" : "0.8") << "\" d=\"" << d << "\"/>\n";
+    } else if (edgeOn) {
+      out << "<path fill=\"none\" stroke=\"#7a7a7a\" stroke-width=\"1.6\" "
+             "stroke-linejoin=\"round\" d=\""
+          << d << "\"/>\n";
+    } else {
+      out << "<path fill=\"#808080\" fill-opacity=\"0.06\" stroke=\"#a8a8a8\" "
+             "stroke-width=\"0.8\" stroke-linejoin=\"round\" d=\""
+          << d << "\"/>\n";
+    }
+  }
 }
 
 void Ellipse(const Canvas& c, int view, const Point& centre, const Point& radius,
@@ -194,14 +227,8 @@ void View(const Canvas& c, int view, const RunRecord& record, std::ostream& out)
     if (track.meshes.empty() || track.meshes[0].empty() || track.path.empty()) continue;
     const Point& start = track.path.front().position;
     const Point& end = track.path.back().position;
-    if (start != end) {
-      Mesh(c, view, track.meshes[0], start,
-           "fill=\"none\" stroke=\"#cfcfcf\" stroke-width=\"0.8\" stroke-dasharray=\"3 3\"", out);
-    }
-    Mesh(c, view, track.meshes[0], end,
-         "fill=\"#808080\" fill-opacity=\"0.06\" stroke=\"#a8a8a8\" stroke-width=\"0.8\" "
-         "stroke-linejoin=\"round\"",
-         out);
+    if (start != end) Mesh(c, view, track.meshes[0], start, true, out);
+    Mesh(c, view, track.meshes[0], end, false, out);
   }
   for (const RayTrack& ray : record.rays) {
     const Point& to = ray.hit ? ray.hitPosition : ray.end;
@@ -219,40 +246,62 @@ void View(const Canvas& c, int view, const RunRecord& record, std::ostream& out)
           << "\" stroke=\"#000000\" stroke-width=\"2\"/>\n";
     }
   }
+  // In layers over all objects: outlines, then contacts, then paths, then labels, so that
+  // no fill hides another object's path.
+  std::vector<std::pair<const ObjectTrack*, std::string>> drawn;
   int next = 0;
   for (const auto& [number, track] : record.objects) {
-    if (track.path.empty()) continue;
-    const std::string colour = Colour(track, next);
-    if (track.path.size() > 1) {
-      out << "<polyline fill=\"none\" stroke=\"" << colour
-          << "\" stroke-width=\"1.6\" stroke-linejoin=\"round\" points=\"";
-      for (const PathPoint& p : track.path) {
-        const Point centre =
-            track.ellipsoids.empty() ? p.position : Add(p.position, track.ellipsoids[0].offset);
-        out << N(c.X(centre[0])) << ',' << N(c.V(view, centre)) << ' ';
-      }
-      out << "\"/>\n";
-    }
-    for (const EllipsoidTrack& e : track.ellipsoids) {
-      if (track.path.size() > 1) {
+    if (!track.path.empty()) drawn.emplace_back(&track, Colour(track, next));
+  }
+  for (const auto& [track, colour] : drawn) {
+    for (const EllipsoidTrack& e : track->ellipsoids) {
+      if (track->path.size() > 1) {
         Ellipse(
-            c, view, Add(track.path.front().position, e.offset), e.radius,
+            c, view, Add(track->path.front().position, e.offset), e.radius,
             "fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1\" stroke-dasharray=\"4 3\"",
             out);
       }
-      Ellipse(c, view, Add(track.path.back().position, e.offset), e.radius,
+      Ellipse(c, view, Add(track->path.back().position, e.offset), e.radius,
               "fill=\"" + colour + "\" fill-opacity=\"0.18\" stroke=\"" + colour +
                   "\" stroke-width=\"1.5\"",
               out);
     }
-    for (const Point& p : track.contacts) {
+  }
+  for (const auto& [track, colour] : drawn) {
+    for (const Point& p : track->contacts) {
       out << "<circle cx=\"" << N(c.X(p[0])) << "\" cy=\"" << N(c.V(view, p))
-          << "\" r=\"2.6\" fill=\"" << colour << "\" stroke=\"#000000\" stroke-width=\"0.6\"/>\n";
+          << "\" r=\"2.2\" fill=\"" << colour << "\" stroke=\"#000000\" stroke-width=\"0.5\"/>\n";
     }
+  }
+  for (const auto& [track, colour] : drawn) {
+    if (track->path.size() < 2) continue;
+    out << "<polyline fill=\"none\" stroke=\"" << colour
+        << "\" stroke-width=\"1.6\" stroke-linejoin=\"round\" points=\"";
+    for (const PathPoint& p : track->path) {
+      const Point centre =
+          track->ellipsoids.empty() ? p.position : Add(p.position, track->ellipsoids[0].offset);
+      out << N(c.X(centre[0])) << ',' << N(c.V(view, centre)) << ' ';
+    }
+    out << "\"/>\n";
+  }
+  for (const auto& [number, track] : record.objects) {
+    // A mesh that never moved is named in the legend only.
+    if (track.path.empty() ||
+        (track.ellipsoids.empty() && track.path.front().position == track.path.back().position)) {
+      continue;
+    }
+    // Beside the end outline, up and to the right, clear of the contacts below its centre.
     const Point& end = track.path.back().position;
-    out << "<text x=\"" << N(c.X(end[0])) << "\" y=\"" << N(c.V(view, end) + 4)
-        << "\" font-size=\"11\" font-weight=\"bold\" text-anchor=\"middle\" fill=\"#000000\">"
-        << number << "</text>\n";
+    Point corner = end;
+    if (!track.ellipsoids.empty()) {
+      const EllipsoidTrack& e = track.ellipsoids[0];
+      corner = Add(end, e.offset);
+      corner[0] += 0.7f * e.radius[0];
+      corner[1] += 0.7f * e.radius[1];
+      corner[2] -= 0.7f * e.radius[2];
+    }
+    out << "<text x=\"" << N(c.X(corner[0]) + 2) << "\" y=\"" << N(c.V(view, corner) - 2)
+        << "\" font-size=\"11\" font-weight=\"bold\" fill=\"#000000\">" << number << "</text>\n";
   }
 }
 
@@ -283,7 +332,8 @@ void Legend(const Canvas& c, const RunRecord& record, double y, std::ostream& ou
     y += 16;
   }
   out << "<text x=\"" << N(c.left) << "\" y=\"" << N(y + 4) << "\" fill=\"#555555\">"
-      << "line: path of the centre; dashed outline: start; filled outline: end; dots: contacts"
+      << "line: path of the centre; dashed outline: start; filled outline: end; dots: contacts; "
+         "dark lines: surfaces seen edge-on"
       << "</text>\n";
   if (!record.rays.empty()) {
     out << "<text x=\"" << N(c.left) << "\" y=\"" << N(y + 20) << "\" fill=\"#555555\">"
