@@ -58,16 +58,17 @@ void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
     ReportError(world, "Invalid Collision TYPE ID: ", typeId);
     return;
   }
-  if (world.objectTable[number] != nullptr) {
-    FreeActiveLinkOf(world, number);
-    DestroyObj(world, world.objectTable[number]);
-  }
+  // Allocate first: when memory runs out the call has no effect at all.
   auto* obj = Allocate<CollObj>();
   auto* body = Allocate<CollBody>();
   if (obj == nullptr || body == nullptr) {
     delete obj;
     delete body;
     return;
+  }
+  if (world.objectTable[number] != nullptr) {
+    FreeActiveLinkOf(world, number);
+    DestroyObj(world, world.objectTable[number]);
   }
   obj->number = static_cast<int32_t>(number);
   obj->body = body;
@@ -130,9 +131,9 @@ void AttachShape(World& world, CollBody* body, CollShape* shape) {
 void ActivateObj(World& world, uint32_t number) {
   CollObj* obj = CheckObjNumber(world, number);
   if (obj == nullptr) return;
-  FreeActiveLinkOf(world, number);
   auto* link = Allocate<ActiveLink>();
-  if (link == nullptr) return;
+  if (link == nullptr) return;  // the object keeps its place on the stack
+  FreeActiveLinkOf(world, number);
   link->obj = obj;
   world.activeTable[number] = link;
   ListAppend(link, world.activeList);
