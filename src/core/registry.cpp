@@ -181,7 +181,9 @@ void RemoveActiveLink(World& world, ActiveLink* link) {
   ListRemove(link, world.activeList);
 }
 
-void ResetCollisionStack(World& world) { world.stackCursor = world.activeList.head; }
+void ResetCollisionStack(World& world) {
+  world.stackCursor = world.activeList.head;
+}
 
 int32_t PeekCollisionStack(World& world) {
   ActiveLink* link = world.stackCursor;
