@@ -47,6 +47,15 @@ void ForgetBody(World& world, CollBody* gone) {
   ForgetRayBody(world, gone);
 }
 
+// FreeObjNUV, and NewCollObjNUV on a registered number. The other bodies live on, so their
+// contacts must let go of this one first. (The stop destroys every body and so skips the
+// walk, which would make it quadratic in the number of objects.)
+void FreeObject(World& world, CollObj* obj) {
+  FreeActiveLinkOf(world, static_cast<uint32_t>(obj->number));
+  ForgetBody(world, obj->body);
+  DestroyObj(world, obj);
+}
+
 }  // namespace
 
 void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
@@ -66,10 +75,7 @@ void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
     delete body;
     return;
   }
-  if (world.objectTable[number] != nullptr) {
-    FreeActiveLinkOf(world, number);
-    DestroyObj(world, world.objectTable[number]);
-  }
+  if (world.objectTable[number] != nullptr) FreeObject(world, world.objectTable[number]);
   obj->number = static_cast<int32_t>(number);
   obj->body = body;
   world.objectTable[number] = obj;
@@ -82,8 +88,7 @@ void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
 void FreeObj(World& world, uint32_t number) {
   CollObj* obj = CheckObjNumber(world, number);
   if (obj == nullptr) return;
-  FreeActiveLinkOf(world, number);
-  DestroyObj(world, obj);
+  FreeObject(world, obj);
 }
 
 void DestroyObj(World& world, CollObj* obj) {
@@ -105,7 +110,6 @@ void DestroyBody(World& world, CollBody* body) {
     DestroyShape(shape);
   }
   ListRemove(body, world.bodyList);
-  ForgetBody(world, body);
   delete body;
 }
 
