@@ -47,6 +47,15 @@ void ForgetBody(World& world, CollBody* gone) {
   ForgetRayBody(world, gone);
 }
 
+// FreeObjNUV, and NewCollObjNUV on a registered number. The other bodies live on, so their
+// contacts must let go of this one first. (The stop destroys every body and so skips the
+// walk, which would make it quadratic in the number of objects.)
+void FreeObject(World& world, CollObj* obj) {
+  FreeActiveLinkOf(world, static_cast<uint32_t>(obj->number));
+  ForgetBody(world, obj->body);
+  DestroyObj(world, obj);
+}
+
 }  // namespace
 
 void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
@@ -58,10 +67,7 @@ void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
     ReportError(world, "Invalid Collision TYPE ID: ", typeId);
     return;
   }
-  if (world.objectTable[number] != nullptr) {
-    FreeActiveLinkOf(world, number);
-    DestroyObj(world, world.objectTable[number]);
-  }
+  // Allocate first: when memory runs out the call has no effect at all.
   auto* obj = Allocate<CollObj>();
   auto* body = Allocate<CollBody>();
   if (obj == nullptr || body == nullptr) {
@@ -69,6 +75,7 @@ void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
     delete body;
     return;
   }
+  if (world.objectTable[number] != nullptr) FreeObject(world, world.objectTable[number]);
   obj->number = static_cast<int32_t>(number);
   obj->body = body;
   world.objectTable[number] = obj;
@@ -81,8 +88,7 @@ void NewCollObj(World& world, uint32_t number, uint32_t typeId) {
 void FreeObj(World& world, uint32_t number) {
   CollObj* obj = CheckObjNumber(world, number);
   if (obj == nullptr) return;
-  FreeActiveLinkOf(world, number);
-  DestroyObj(world, obj);
+  FreeObject(world, obj);
 }
 
 void DestroyObj(World& world, CollObj* obj) {
@@ -104,7 +110,6 @@ void DestroyBody(World& world, CollBody* body) {
     DestroyShape(shape);
   }
   ListRemove(body, world.bodyList);
-  ForgetBody(world, body);
   delete body;
 }
 
@@ -130,9 +135,9 @@ void AttachShape(World& world, CollBody* body, CollShape* shape) {
 void ActivateObj(World& world, uint32_t number) {
   CollObj* obj = CheckObjNumber(world, number);
   if (obj == nullptr) return;
-  FreeActiveLinkOf(world, number);
   auto* link = Allocate<ActiveLink>();
-  if (link == nullptr) return;
+  if (link == nullptr) return;  // the object keeps its place on the stack
+  FreeActiveLinkOf(world, number);
   link->obj = obj;
   world.activeTable[number] = link;
   ListAppend(link, world.activeList);
@@ -180,7 +185,9 @@ void RemoveActiveLink(World& world, ActiveLink* link) {
   ListRemove(link, world.activeList);
 }
 
-void ResetCollisionStack(World& world) { world.stackCursor = world.activeList.head; }
+void ResetCollisionStack(World& world) {
+  world.stackCursor = world.activeList.head;
+}
 
 int32_t PeekCollisionStack(World& world) {
   ActiveLink* link = world.stackCursor;

@@ -54,7 +54,8 @@ bool AlreadyTouching(const CollBody& body, const CollRule& rule, const CollBody*
   if (!IsEllipEllipRule(rule)) return false;
   for (const CollPass* pass = body.passes.head; pass != nullptr; pass = pass->link.next) {
     const CollHit* nearest = pass->nearest;
-    if (nearest != nullptr && IsEllipEllipRule(*nearest->rule) && nearest->other == other) {
+    if (nearest != nullptr && nearest->rule != nullptr && IsEllipEllipRule(*nearest->rule) &&
+        nearest->other == other) {
       return true;
     }
   }

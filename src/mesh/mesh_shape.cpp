@@ -41,6 +41,13 @@ void MeshFreeTriangles(MeshShape& mesh) {
 
 namespace {
 
+bool HasMesh(const CollBody& body) {
+  for (const CollShape* shape = body.shapes.head; shape != nullptr; shape = shape->link.next) {
+    if (shape->kind == kMesh) return true;
+  }
+  return false;
+}
+
 void AddToEveryMesh(CollBody& body, Vec3 c1, Vec3 c2, Vec3 c3) {
   for (CollShape* shape = body.shapes.head; shape != nullptr; shape = shape->link.next) {
     if (shape->kind == kMesh) MeshAddTriangle(AsMesh(*shape), c1, c2, c3);
@@ -74,7 +81,8 @@ void AddMeshTri(World& world, uint32_t number, Vec3 c1, Vec3 c2, Vec3 c3) {
 
 void AddMeshBlock(World& world, uint32_t number, const void* blockAddress) {
   CollObj* obj = CheckObjNumber(world, number);
-  if (obj == nullptr || blockAddress == nullptr) return;
+  // With no mesh to fill, the host's block is not touched at all.
+  if (obj == nullptr || blockAddress == nullptr || !HasMesh(*obj->body)) return;
   const auto* block = static_cast<const unsigned char*>(blockAddress);
   const uint32_t vertexOffset = ReadWord(block, 4) & ~3u;
   const auto faceCount = static_cast<int32_t>(ReadWord(block, 16));
