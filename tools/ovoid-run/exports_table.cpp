@@ -79,9 +79,7 @@ consteval ExportInfo Entry(const char* name, const char* args) {
 
 #define OVOID_RUN_EXPORT(name, args) Entry<decltype(::name)>(#name, args)
 
-}  // namespace
-
-constinit const std::array<ExportInfo, kExportCount> kExports = {
+constexpr std::array<ExportInfo, kExportCount> kTable = {
     OVOID_RUN_EXPORT(StartCollisionNUV, ""),
     OVOID_RUN_EXPORT(StartCollisionDebugNUV, ""),
     OVOID_RUN_EXPORT(StopCollisionNUV, ""),
@@ -129,6 +127,27 @@ constinit const std::array<ExportInfo, kExportCount> kExports = {
     OVOID_RUN_EXPORT(CollisionHitPoly, "ii"),
     OVOID_RUN_EXPORT(CollisionTriCorner, "iiii"),
 };
+
+constexpr bool Named(ExportId id, std::string_view name) {
+  return name == kTable[id].name;
+}
+static_assert(Named(kStopCollision, "StopCollisionNUV") && Named(kNewCollObj, "NewCollObjNUV") &&
+              Named(kAddObjShape, "AddObjShapeNUV") && Named(kSetObjRadius, "SetObjRadiusNUV") &&
+              Named(kSetEllipOffset, "SetEllipOffsetNUV") &&
+              Named(kSetObjGravity, "SetObjGravityNUV") && Named(kAddMeshTri, "AddMeshTri") &&
+              Named(kAddMesh, "AddMeshNUV") && Named(kUpdateObj, "UpdateObjNUV") &&
+              Named(kRunCollision, "RunCollisionNUV") && Named(kPeekObjX, "PeekObjXNUV") &&
+              Named(kPeekObjY, "PeekObjYNUV") && Named(kPeekObjZ, "PeekObjZNUV") &&
+              Named(kFreeObj, "FreeObjNUV") &&
+              Named(kRayIntersectObject, "RayIntersectObjectNUV") &&
+              Named(kRayIntersectType, "RayIntersectTypeNUV") && Named(kRayHitPosX, "RayHitPosX") &&
+              Named(kRayHitPosY, "RayHitPosY") && Named(kRayHitPosZ, "RayHitPosZ") &&
+              Named(kCountCollisions, "CountCollisionsNUV") &&
+              Named(kCollisionHitPos, "CollisionHitPos"));
+
+}  // namespace
+
+const std::array<ExportInfo, kExportCount> kExports = kTable;
 
 int FindExportIndex(std::string_view name) {
   for (int i = 0; i < kExportCount; ++i) {

@@ -25,6 +25,32 @@ struct ExportInfo {
 
 constexpr int kExportCount = 46;
 
+/// Indices into kExports (ordinal − 1) of the exports the runner calls by itself; checked
+/// against the names at compile time.
+enum ExportId : int {
+  kStopCollision = 2,
+  kNewCollObj = 7,
+  kAddObjShape = 9,
+  kSetObjRadius = 12,
+  kSetEllipOffset = 13,
+  kSetObjGravity = 14,
+  kAddMeshTri = 15,
+  kAddMesh = 16,
+  kUpdateObj = 17,
+  kRunCollision = 20,
+  kPeekObjX = 21,
+  kPeekObjY = 22,
+  kPeekObjZ = 23,
+  kFreeObj = 24,
+  kRayIntersectObject = 25,
+  kRayIntersectType = 26,
+  kRayHitPosX = 27,
+  kRayHitPosY = 28,
+  kRayHitPosZ = 29,
+  kCountCollisions = 38,
+  kCollisionHitPos = 39,
+};
+
 /// In ordinal order: entry k is ordinal k + 1.
 extern const std::array<ExportInfo, kExportCount> kExports;
 

@@ -6,29 +6,6 @@
 namespace ovoid_run {
 namespace {
 
-// Indices into kExports of the calls the runner makes by itself (ordinal − 1).
-enum : int {
-  kStopCollision = 2,
-  kNewCollObj = 7,
-  kAddObjShape = 9,
-  kSetObjRadius = 12,
-  kSetEllipOffset = 13,
-  kSetObjGravity = 14,
-  kAddMeshTri = 15,
-  kAddMesh = 16,
-  kUpdateObj = 17,
-  kRunCollision = 20,
-  kPeekObjX = 21,
-  kPeekObjY = 22,
-  kPeekObjZ = 23,
-  kFreeObj = 24,
-  kRayIntersectObject = 25,
-  kRayIntersectType = 26,
-  kRayHitPosX = 27,
-  kCountCollisions = 38,
-  kCollisionHitPos = 39,
-};
-
 constexpr uint32_t kMaxObjectNumber = 5000;
 constexpr uint32_t kMaxTypeId = 100;
 // A frame's contacts are one per pass; more than this would be a runaway run.
@@ -120,10 +97,11 @@ struct Runner {
         break;
       case kRayIntersectObject:
       case kRayIntersectType: {
+        constexpr int kRayHitPos[3] = {kRayHitPosX, kRayHitPosY, kRayHitPosZ};
         RayTrack ray{{f(2), f(3), f(4)}, {f(5), f(6), f(7)}, result != 0, {}};
         if (ray.hit) {
           for (int axis = 0; axis < 3; ++axis) {
-            ray.hitPosition[axis] = BitsToFloat(Call(kRayHitPosX + axis, {}));
+            ray.hitPosition[axis] = BitsToFloat(Call(kRayHitPos[axis], {}));
           }
         }
         record.rays.push_back(ray);
@@ -171,7 +149,7 @@ struct Runner {
     out << line << '\n';
   }
 
-  void Statement(const ovoid_run::Statement& s) {
+  void Execute(const Statement& s) {
     switch (s.kind) {
       case StatementKind::kVelocity: {
         ObjectTrack& track = record.objects[s.args[0]];
@@ -225,7 +203,7 @@ void RunScene(const Scene& scene, const OvoidLibrary& ovoid, RunRecord& record, 
   record.sceneName = BaseName(scene.file);
   out << "# scene " << record.sceneName << '\n';
   Runner runner{ovoid, record, out};
-  for (const Statement& s : scene.statements) runner.Statement(s);
+  for (const Statement& s : scene.statements) runner.Execute(s);
 
   // Objects that never saw a frame are drawn where they stand now.
   for (auto& [number, track] : record.objects) {
