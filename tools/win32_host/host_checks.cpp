@@ -135,6 +135,53 @@ void StopFreesEverything(Host& h) {
   h.ExpectBits("PeekObjZNUV(1) registered again", h.Call("PeekObjZNUV", 1u), Bits(10));
 }
 
+// A mesh block laid out in the host's own memory: a level floor of two triangles, vertex
+// offset not a multiple of 4 and junk in every word the library does not read. A ray and a
+// falling sphere then meet the floor where the block put it.
+void MeshBlockThroughAddMeshNUV(Host& h) {
+  const float vertices[4][3] = {{-10, 0, -10}, {-10, 0, 10}, {10, 0, 10}, {10, 0, -10}};
+  const int32_t faces[2][3] = {{0, 1, 2}, {0, 2, 3}};
+  uint32_t block[64];
+  for (uint32_t& word : block) word = 0xDEADBEEF;
+  const uint32_t vertexOffset = 40, faceOffset = 96;
+  block[1] = vertexOffset + 2;  // the reader clears the two low bits
+  block[4] = 2;
+  block[5] = faceOffset;
+  for (int v = 0; v < 4; ++v) {
+    for (int axis = 0; axis < 3; ++axis)
+      block[vertexOffset / 4 + 3 * v + axis] = Bits(vertices[v][axis]);
+  }
+  for (int f = 0; f < 2; ++f) {
+    uint32_t* record = block + faceOffset / 4 + 7 * f;
+    for (int corner = 0; corner < 3; ++corner) record[1 + 2 * corner] = uint32_t(faces[f][corner]);
+  }
+
+  h.Call<void>("NewCollObjNUV", 2u, 2u);
+  h.Call<void>("AddObjShapeNUV", 2u, 2u);
+  h.Call<void>("AddMeshNUV", 2u, static_cast<const void*>(block));
+  h.Call<void>("ActivateObjNUV", 2u);
+  h.ExpectInt("ray down at the floor",
+              h.Call<int32_t>("RayIntersectObjectNUV", 2u, 2u, Bits(1), Bits(5), Bits(2), Bits(1),
+                              Bits(-5), Bits(2)),
+              1);
+  h.ExpectBits("RayHitDist", h.Call("RayHitDist"), Bits(5));
+  h.ExpectBits("RayHitNormY", h.Call("RayHitNormY"), Bits(1));
+
+  h.Call<void>("SetCollisionsNUV", 1u, 2u, 2u, 2u, 1u);
+  h.Call<void>("NewCollObjNUV", 1u, 1u);
+  h.Call<void>("AddObjShapeNUV", 1u, 1u);
+  h.Call<void>("ActivateObjNUV", 1u);
+  h.Call<void>("UpdateObjNUV", 1u, Bits(1), Bits(5), Bits(-2), 1u);
+  h.Call<void>("RunCollisionNUV");
+  h.Call<void>("UpdateObjNUV", 1u, Bits(1), Bits(-5), Bits(-2), 0u);
+  h.Call<void>("RunCollisionNUV");
+  h.ExpectBits("sphere rests on the floor", h.Call("PeekObjYNUV", 1u), Bits(1));
+  h.ExpectInt("one contact", h.Call<int32_t>("CountCollisionsNUV", 1u), 1);
+  h.ExpectInt("with a mesh", h.Call<int32_t>("CollisionHitShape", 1u, 1u), 2);
+  h.ExpectInt("the second face of the block", h.Call<int32_t>("CollisionHitPoly", 1u, 1u), 2);
+  h.ExpectBits("its third corner, x", h.Call("CollisionTriCorner", 1u, 1u, 3u, 1u), Bits(10));
+}
+
 }  // namespace
 
 const Check kChecks[] = {
@@ -145,6 +192,8 @@ const Check kChecks[] = {
     {"bad object numbers return 0 without effect", BadNumbersReturnZero},
     {"the collision stack lists objects in activation order", CollisionStack},
     {"StopCollisionNUV frees every object", StopFreesEverything},
+    {"a host mesh block passed to AddMeshNUV is the floor a sphere lands on",
+     MeshBlockThroughAddMeshNUV},
 };
 const unsigned kCheckCount = sizeof kChecks / sizeof kChecks[0];
 
