@@ -1,6 +1,7 @@
 #include "exports_table.h"
 
 #include <cstddef>
+#include <iterator>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -127,6 +128,22 @@ constexpr std::array<ExportInfo, kExportCount> kTable = {
     OVOID_RUN_EXPORT(CollisionHitPoly, "ii"),
     OVOID_RUN_EXPORT(CollisionTriCorner, "iiii"),
 };
+
+// The same names in the same order as the library's ordinal list.
+constexpr std::string_view kOrdinalNames[] = {
+#define OVOID_EXPORT(ordinal, name) #name,
+#include "ovoid_exports.inc"
+#undef OVOID_EXPORT
+};
+static_assert(std::size(kOrdinalNames) == kExportCount);
+
+constexpr bool InOrdinalOrder() {
+  for (int i = 0; i < kExportCount; ++i) {
+    if (kOrdinalNames[i] != kTable[i].name) return false;
+  }
+  return true;
+}
+static_assert(InOrdinalOrder(), "the table must list the exports in ordinal order");
 
 constexpr bool Named(ExportId id, std::string_view name) {
   return name == kTable[id].name;
