@@ -7,16 +7,11 @@
 #include "core/contacts.h"
 #include "core/registry.h"
 #include "ellipsoid/ellip_shape.h"
+#include "expect_vec.h"
 #include "test_world.h"
 
 namespace ovoid {
 namespace {
-
-void ExpectVec(Vec3 got, Vec3 want, float tolerance = 1e-5f) {
-  EXPECT_NEAR(got.x, want.x, tolerance);
-  EXPECT_NEAR(got.y, want.y, tolerance);
-  EXPECT_NEAR(got.z, want.z, tolerance);
-}
 
 class EllipSweepTest : public WorldTest {
  protected:
@@ -253,12 +248,12 @@ TEST_F(EllipSweepTest, RecordsTheEarliestTouch) {
     const CollHit* hit = src.passes.tail->nearest;
     ASSERT_NE(hit, nullptr);
     EXPECT_NEAR(hit->toi, c.toi, 1e-6);
-    ExpectVec(hit->centre, c.centre);
-    ExpectVec(hit->stopPos, c.stopPos);
-    ExpectVec(hit->hitPos, c.hitPos);
-    ExpectVec(hit->hitNormal, c.normal);
-    ExpectVec(hit->slidePoint, c.slidePoint);
-    ExpectVec(hit->shapeOffset, c.srcOffset);
+    ExpectVecNear(hit->centre, c.centre);
+    ExpectVecNear(hit->stopPos, c.stopPos);
+    ExpectVecNear(hit->hitPos, c.hitPos);
+    ExpectVecNear(hit->hitNormal, c.normal);
+    ExpectVecNear(hit->slidePoint, c.slidePoint);
+    ExpectVecNear(hit->shapeOffset, c.srcOffset);
     EXPECT_EQ(hit->kind, kEllipsoid);
     EXPECT_EQ(hit->phase, 2);
     EXPECT_EQ(hit->rule, &rule);

@@ -116,21 +116,21 @@ TEST_F(MeshSweepTest, FaceContactsOfTheFloorTriangle) {
     ASSERT_EQ(hit != nullptr, c.want.has_value());
     if (hit == nullptr) continue;
     EXPECT_FLOAT_EQ(static_cast<float>(hit->toi), c.want->f);
-    ExpectNear(hit->centre, c.want->centre);
-    ExpectNear(hit->hitPos, c.want->hitPos);
-    ExpectNear(hit->hitNormal, c.want->normal);
-    ExpectNear(hit->stopPos, c.want->stopPos);
-    ExpectNear(hit->slidePoint, c.want->slidePoint);
-    ExpectNear(hit->shapeOffset, c.offset);
+    ExpectVecNear(hit->centre, c.want->centre);
+    ExpectVecNear(hit->hitPos, c.want->hitPos);
+    ExpectVecNear(hit->hitNormal, c.want->normal);
+    ExpectVecNear(hit->stopPos, c.want->stopPos);
+    ExpectVecNear(hit->slidePoint, c.want->slidePoint);
+    ExpectVecNear(hit->shapeOffset, c.offset);
     EXPECT_EQ(hit->kind, kMesh);
     EXPECT_EQ(hit->phase, 1);
     EXPECT_EQ(hit->rule, rule);
     EXPECT_EQ(hit->other, &MeshBody());
     EXPECT_EQ(hit->edgeContact, 0);
     EXPECT_EQ(hit->triIndex, 1);
-    ExpectNear(hit->corner1, Vec3Add(kFloorA, {c.meshX, 0, 0}));
-    ExpectNear(hit->corner2, Vec3Add(kFloorB, {c.meshX, 0, 0}));
-    ExpectNear(hit->corner3, Vec3Add(kFloorC, {c.meshX, 0, 0}));
+    ExpectVecNear(hit->corner1, Vec3Add(kFloorA, {c.meshX, 0, 0}));
+    ExpectVecNear(hit->corner2, Vec3Add(kFloorB, {c.meshX, 0, 0}));
+    ExpectVecNear(hit->corner3, Vec3Add(kFloorC, {c.meshX, 0, 0}));
   }
 }
 
@@ -146,11 +146,11 @@ TEST_F(MeshSweepTest, EllipsoidNormalRunsFromTheContactToTheCentre) {
   ASSERT_NE(hit, nullptr);
   const float root5 = std::sqrt(5.0f);
   EXPECT_NEAR(hit->toi, (8 - root5) / 10, 1e-6);
-  ExpectNear(hit->centre, {-4, 4 - (8 - root5), 0});
+  ExpectVecNear(hit->centre, {-4, 4 - (8 - root5), 0});
   const float q = -2 + 2 / root5;  // the contact lies on y = x
-  ExpectNear(hit->hitPos, {2 * q, 2 * q, 0});
+  ExpectVecNear(hit->hitPos, {2 * q, 2 * q, 0});
   const float root17 = std::sqrt(17.0f);
-  ExpectNear(hit->hitNormal, {-4 / root17, 1 / root17, 0});
+  ExpectVecNear(hit->hitNormal, {-4 / root17, 1 / root17, 0});
 }
 
 TEST_F(MeshSweepTest, OnlyTheEarliestTriangleIsRecorded) {

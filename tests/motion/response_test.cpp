@@ -8,16 +8,11 @@
 
 #include "core/contacts.h"
 #include "core/registry.h"
+#include "expect_vec.h"
 #include "test_world.h"
 
 namespace ovoid {
 namespace {
-
-void ExpectVec(Vec3 got, Vec3 want, float tolerance = 1e-5f) {
-  EXPECT_NEAR(got.x, want.x, tolerance);
-  EXPECT_NEAR(got.y, want.y, tolerance);
-  EXPECT_NEAR(got.z, want.z, tolerance);
-}
 
 const Vec3 kUp{0, 1, 0};
 // A slope rising toward -x: normal y 0.8.
@@ -190,9 +185,9 @@ TEST_F(ResponseTest, StopsOrSlidesAtASingleContact) {
     CollHit* hit = Contact(Rule(c.response), c.centre, Vec3{}, c.normal, c.rest, 0.5f, 0, offset);
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(Respond(hit), c.moves);
-    ExpectVec(hit->finalCentre, c.finalCentre);
-    ExpectVec(hit->nextTarget, Vec3Sub(c.finalCentre, offset));
-    ExpectVec(hit->slide, c.moves ? Vec3Sub(c.finalCentre, c.centre) : Vec3{});
+    ExpectVecNear(hit->finalCentre, c.finalCentre);
+    ExpectVecNear(hit->nextTarget, Vec3Sub(c.finalCentre, offset));
+    ExpectVecNear(hit->slide, c.moves ? Vec3Sub(c.finalCentre, c.centre) : Vec3{});
     EXPECT_NEAR(hit->slidePoint.y, c.slidePointY, 1e-5f);
     EXPECT_EQ(body->creaseCount, 0u);
     // Start over with a fresh record for the next case.
@@ -218,7 +213,7 @@ TEST_F(ResponseTest, ResponseFourKeepsTheDownwardPartAlongACrease) {
   EXPECT_TRUE(Respond(hit));
   EXPECT_EQ(body->creaseCount, 1u);
   EXPECT_EQ(hit->slidePoint.y, -1.0f);
-  ExpectVec(hit->finalCentre, {1.08f, 0.44f, 1});
+  ExpectVecNear(hit->finalCentre, {1.08f, 0.44f, 1});
 }
 
 TEST_F(ResponseTest, RidersMeasureTheSlideFromTheBodyPositionWithoutTheOffset) {
@@ -273,9 +268,9 @@ TEST_F(ResponseTest, ResponsePassOpensTheNextRecordOfEveryAnsweredBody) {
     EXPECT_EQ(next->link.prev, answered);
     EXPECT_EQ(next->passNo, 2);
     EXPECT_EQ(next->nearest, nullptr);
-    ExpectVec(next->start, hit->stopPos);
-    ExpectVec(next->end, hit->nextTarget);
-    ExpectVec(next->end, c.response == 1 ? Vec3{0, 0, 0} : Vec3{2, 0, 0});
+    ExpectVecNear(next->start, hit->stopPos);
+    ExpectVecNear(next->end, hit->nextTarget);
+    ExpectVecNear(next->end, c.response == 1 ? Vec3{0, 0, 0} : Vec3{2, 0, 0});
     // A body without a contact is not answered and gets no new record.
     EXPECT_EQ(idle->passes.head, idle->passes.tail);
   }
@@ -300,13 +295,13 @@ TEST_F(ResponseTest, ConcaveModeOneNeverCreasesModeSixAlwaysDoes) {
     CollHit* wall = Contact(rule, {2, 1, 0}, {3, 1, 0}, {-1, 0, 0}, {1, 0, 1});
     ASSERT_NE(wall, nullptr);
     EXPECT_TRUE(Respond(wall));
-    ExpectVec(wall->finalCentre, {2, 1, 1});
+    ExpectVecNear(wall->finalCentre, {2, 1, 1});
     EXPECT_EQ(body->creaseCount, c.creases);
     NextPass();
     CollHit* third = Contact(rule, {2, 1, 2}, {2, 1, 3}, {0, 0, -1}, {1, 0, 1});
     ASSERT_NE(third, nullptr);
     EXPECT_EQ(Respond(third), c.thirdMoves);
-    ExpectVec(third->finalCentre, c.thirdMoves ? Vec3{3, 1, 2} : Vec3{2, 1, 2});
+    ExpectVecNear(third->finalCentre, c.thirdMoves ? Vec3{3, 1, 2} : Vec3{2, 1, 2});
     Restart();
   }
 }
@@ -336,7 +331,7 @@ TEST_F(ResponseTest, FacingWallsCreaseWithAZeroNormalAndASecondCreaseStops) {
     CollHit* right = Contact(rule, {0, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {2, 0, 1});
     ASSERT_NE(right, nullptr);
     EXPECT_EQ(Respond(right), c.moves);
-    ExpectVec(right->finalCentre, c.moves ? Vec3{2, 0, 1} : Vec3{0, 0, 0});
+    ExpectVecNear(right->finalCentre, c.moves ? Vec3{2, 0, 1} : Vec3{0, 0, 0});
     EXPECT_EQ(body->creaseCount, c.creasesBefore + 1);
     Restart();
   }
@@ -354,13 +349,13 @@ TEST_F(ResponseTest, ModeThreeLevelFloorTwiceIsACreaseAndTheSecondStops) {
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(Respond(second));
   // n equals the previous normal: the crease normal is zero and the whole rest is taken.
-  ExpectVec(second->finalCentre, {2, 0, 0});
+  ExpectVecNear(second->finalCentre, {2, 0, 0});
   EXPECT_EQ(body->creaseCount, 1u);
   NextPass();
   CollHit* third = Contact(rule, {2, 1, 0}, {2, 0, 0}, kUp, {1, -1, 0});
   ASSERT_NE(third, nullptr);
   EXPECT_FALSE(Respond(third));
-  ExpectVec(third->finalCentre, {2, 1, 0});
+  ExpectVecNear(third->finalCentre, {2, 1, 0});
 }
 
 TEST_F(ResponseTest, ModeThreeIgnoresEdgeContacts) {
@@ -383,7 +378,7 @@ TEST_F(ResponseTest, ModeThreeIgnoresEdgeContacts) {
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(Respond(second));
     // No crease: an ordinary slide along the floor.
-    ExpectVec(second->finalCentre, {2, 1, 0});
+    ExpectVecNear(second->finalCentre, {2, 1, 0});
     EXPECT_EQ(body->creaseCount, 0u);
     Restart();
   }
@@ -414,7 +409,7 @@ TEST_F(ResponseTest, OptimisationStopsAtTheSecondEllipsoidContact) {
     CollHit* hit = Contact(Rule(2, kEllipsoid), {0, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {1, 0, 1});
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(Respond(hit), c.moves);
-    ExpectVec(hit->finalCentre, c.moves ? Vec3{0, 0, 1} : Vec3{0, 0, 0});
+    ExpectVecNear(hit->finalCentre, c.moves ? Vec3{0, 0, 1} : Vec3{0, 0, 0});
     Restart();
   }
 }
