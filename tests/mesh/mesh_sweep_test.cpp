@@ -7,6 +7,7 @@
 
 #include "mesh/mesh_fixture.h"
 #include "motion/update.h"
+#include "scene_builders.h"
 
 namespace ovoid {
 namespace {
@@ -285,13 +286,10 @@ TEST_F(MeshSweepTest, DynamicResponseCarriesStartAndRiderEnd) {
       record->body = &Mover();
       ListAppend(record, Mover().prevPasses);
       if (!prev) continue;
-      CollHit* hit = NewHit(2);
-      hit->rule = rule;
-      hit->other = prev->onMesh ? &MeshBody() : world.objectTable[3]->body;
-      hit->hitNormal = {0, prev->normalY, 0};
-      hit->owner = record;
-      ListAppend(hit, record->hits);
-      record->nearest = hit;
+      CollHit& hit = NearestContact(*record, 2);
+      hit.rule = rule;
+      hit.other = prev->onMesh ? &MeshBody() : world.objectTable[3]->body;
+      hit.hitNormal = {0, prev->normalY, 0};
     }
     world.passNumber = c.passNumber;
     // The mesh now stands at z = 1; a fall well inside it either way.

@@ -11,6 +11,7 @@
 #include "core/registry.h"
 #include "core/run.h"
 #include "expect_vec.h"
+#include "scene_builders.h"
 #include "test_world.h"
 
 namespace ovoid {
@@ -32,14 +33,8 @@ class UpdateTest : public WorldTest {
   }
 
   // A record of the current run holding a contact the response sent to nextTarget.
-  CollHit* RecordWithContact(Vec3 nextTarget) {
-    CollPass* pass = NewPass(world, *body);
-    CollHit* hit = NewHit(1);
-    hit->nextTarget = nextTarget;
-    ListAppend(hit, pass->hits);
-    hit->owner = pass;
-    pass->nearest = hit;
-    return hit;
+  void RecordWithContact(Vec3 nextTarget) {
+    NearestContact(*NewPass(world, *body), 1).nextTarget = nextTarget;
   }
 
   CollBody* body = nullptr;
