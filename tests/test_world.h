@@ -25,6 +25,9 @@ class WorldTest : public ::testing::Test {
   /// Arms the error box, as StartCollisionDebugNUV does.
   void Arm() { world.debugFlag = 1; }
 
+  /// The body of a registered object.
+  CollBody& Body(uint32_t number) { return *world.objectTable[number]->body; }
+
   std::unique_ptr<World> worldPtr;
   World& world;
   std::vector<std::string> reports;

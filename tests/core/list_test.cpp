@@ -33,6 +33,23 @@ class ListTest : public ::testing::Test {
   void AppendAll() {
     for (Node& n : nodes) ListAppend(&n, list);
   }
+
+  struct MoveCase {
+    const char* name;
+    int element;
+    int anchor;
+    std::vector<int> want;
+  };
+  // Each case moves nodes[element] beside nodes[anchor] in a fresh list 0 1 2 3.
+  void ExpectMoves(void (*move)(Node*, List<Node>&, Node*), const std::vector<MoveCase>& cases) {
+    for (const MoveCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      list = {};
+      AppendAll();
+      move(&nodes[c.element], list, &nodes[c.anchor]);
+      EXPECT_EQ(Ids(list), c.want);
+    }
+  }
   Node nodes[4];
   List<Node> list;
 };
@@ -91,47 +108,23 @@ TEST_F(ListTest, RemovingANeverLinkedElementChangesNothing) {
 }
 
 TEST_F(ListTest, MoveBefore) {
-  struct Case {
-    const char* name;
-    int element;
-    int anchor;
-    std::vector<int> want;
-  };
-  const Case cases[] = {
+  const std::vector<MoveCase> cases = {
       {"head before itself", 0, 0, {0, 1, 2, 3}},
       {"tail before head", 3, 0, {3, 0, 1, 2}},
       {"head before tail", 0, 3, {1, 2, 0, 3}},
       {"middle before its predecessor", 2, 1, {0, 2, 1, 3}},
       {"already just before", 1, 2, {0, 1, 2, 3}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    list = {};
-    AppendAll();
-    ListMoveBefore(&nodes[c.element], list, &nodes[c.anchor]);
-    EXPECT_EQ(Ids(list), c.want);
-  }
+  ExpectMoves(ListMoveBefore<Node>, cases);
 }
 
 TEST_F(ListTest, MoveAfter) {
-  struct Case {
-    const char* name;
-    int element;
-    int anchor;
-    std::vector<int> want;
-  };
-  const Case cases[] = {
+  const std::vector<MoveCase> cases = {
       {"tail after itself", 3, 3, {0, 1, 2, 3}},
       {"head after tail", 0, 3, {1, 2, 3, 0}},
       {"tail after head", 3, 0, {0, 3, 1, 2}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    list = {};
-    AppendAll();
-    ListMoveAfter(&nodes[c.element], list, &nodes[c.anchor]);
-    EXPECT_EQ(Ids(list), c.want);
-  }
+  ExpectMoves(ListMoveAfter<Node>, cases);
 }
 
 TEST_F(ListTest, NewestMovedBeforeTheTailOfTwo) {

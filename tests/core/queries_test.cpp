@@ -44,8 +44,6 @@ class QueriesTest : public WorldTest {
     InitHit(world, *hit, world.ruleList.tail, &Body(2), {}, {}, {-1, -2, -3}, {0, 1, 0}, {}, 0.25f);
     InsertHit(world, *pass, hit);
   }
-
-  CollBody& Body(uint32_t number) { return *world.objectTable[number]->body; }
 };
 
 TEST_F(QueriesTest, FindContactReportsBadIndexes) {

@@ -9,6 +9,7 @@
 #include "core/contacts.h"
 #include "core/queries.h"
 #include "core/rules.h"
+#include "scene_builders.h"
 #include "test_world.h"
 
 namespace ovoid {
@@ -16,8 +17,6 @@ namespace {
 
 class RegistryTest : public WorldTest {
  protected:
-  CollBody& Body(uint32_t number) { return *world.objectTable[number]->body; }
-
   std::vector<int32_t> Stack() {
     std::vector<int32_t> numbers;
     for (ActiveLink* l = world.activeList.head; l != nullptr; l = l->link.next) {
@@ -46,11 +45,7 @@ class RegistryTest : public WorldTest {
     NewPass(world, body);
     body.prevPasses = body.passes;
     body.passes = {};
-    CollPass* pass = NewPass(world, body);
-    CollHit* hit = NewHit(1);
-    ListAppend(hit, pass->hits);
-    hit->owner = pass;
-    pass->nearest = hit;
+    NearestContact(*NewPass(world, body), 1);
     NewPass(world, body);
   }
 

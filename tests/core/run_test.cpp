@@ -11,6 +11,7 @@
 #include "core/registry.h"
 #include "core/rules.h"
 #include "motion/update.h"
+#include "scene_builders.h"
 #include "test_world.h"
 
 namespace ovoid {
@@ -58,8 +59,6 @@ class RunTest : public WorldTest {
     NewCollObj(world, number, type);
     for (uint32_t kind : kinds) AddObjShape(world, number, kind);
   }
-
-  CollBody& Body(uint32_t number) { return *world.objectTable[number]->body; }
 
   CollRule* Rule(int index) {
     CollRule* r = world.ruleList.head;
@@ -281,11 +280,9 @@ TEST_F(RunTest, AlreadyTouching) {
     CollPass* earlier = NewPass(world, mover);
     NewPass(world, mover);  // the newest, without contact
     if (c.nearestRule >= 0) {
-      CollHit* hit = NewHit(1);
-      hit->rule = Rule(c.nearestRule);
-      hit->other = &Body(c.nearestOther);
-      ListAppend(hit, earlier->hits);
-      earlier->nearest = hit;
+      CollHit& hit = NearestContact(*earlier, 1);
+      hit.rule = Rule(c.nearestRule);
+      hit.other = &Body(c.nearestOther);
     }
     EXPECT_EQ(AlreadyTouching(mover, *Rule(c.askedRule), &Body(2)), c.want);
   }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/host.h"
+#include "host_library.h"
 
 namespace ovoid_host {
 namespace {
@@ -25,7 +25,19 @@ void ExpectNear(Point got, Point want, float tolerance) {
   EXPECT_NEAR(got.z, want.z, tolerance);
 }
 
-class EllipsoidScene : public HostTest {};
+class EllipsoidScene : public HostTest {
+ protected:
+  /// The mover, from (-4, 0, 0) toward (6, 0, 0), meets a wall sphere (object 30, type 2)
+  /// at (2, 0, 0) under a stop rule. Returns the mover's contact count.
+  int32_t RunIntoWall() {
+    lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
+    AddSphere(30, 2, {2, 0, 0});
+    AddSphere(kMover, 1, {-4, 0, 0});
+    Move(kMover, {6, 0, 0});
+    lib.RunCollisionNUV();
+    return lib.CountCollisionsNUV(kMover);
+  }
+};
 
 TEST_F(EllipsoidScene, LoaderResolvesEveryExport) {
   EXPECT_NE(lib.handle, nullptr);
@@ -68,9 +80,7 @@ TEST_F(EllipsoidScene, SphereDrivenIntoARowNeverSinksIntoIt) {
   int contacts = 0;
   for (int frame = 1; frame <= 60; ++frame) {
     SCOPED_TRACE(testing::Message() << "frame " << frame);
-    const Point at = Peek(kMover);
-    Move(kMover, {at.x + 0.4f, at.y - 0.25f, at.z});
-    lib.RunCollisionNUV();
+    Frame(kMover, {0.4f, -0.25f, 0});
     contacts += lib.CountCollisionsNUV(kMover);
     const Point now = Peek(kMover);
     for (size_t i = 0; i < row.size(); ++i) {
@@ -186,12 +196,7 @@ TEST_F(EllipsoidScene, ContactsReadBackInPassOrder) {
 }
 
 TEST_F(EllipsoidScene, ContactQueriesReportBadNumbersAndIndexes) {
-  lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
-  AddSphere(30, 2, {2, 0, 0});
-  AddSphere(kMover, 1, {-4, 0, 0});
-  Move(kMover, {6, 0, 0});
-  lib.RunCollisionNUV();
-  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+  ASSERT_EQ(RunIntoWall(), 1);
   // The wall was never the mover of a contact.
   EXPECT_EQ(lib.CountCollisionsNUV(30), 0);
 
@@ -221,12 +226,7 @@ TEST_F(EllipsoidScene, ContactQueriesReportBadNumbersAndIndexes) {
 }
 
 TEST_F(EllipsoidScene, ContactsLastUntilTheNextRunOrDeactivation) {
-  lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
-  AddSphere(30, 2, {2, 0, 0});
-  AddSphere(kMover, 1, {-4, 0, 0});
-  Move(kMover, {6, 0, 0});
-  lib.RunCollisionNUV();
-  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+  ASSERT_EQ(RunIntoWall(), 1);
 
   // The object hit goes away: its contact stays readable, without an object.
   lib.FreeObjNUV(30);
@@ -255,12 +255,7 @@ TEST_F(EllipsoidScene, ContactsLastUntilTheNextRunOrDeactivation) {
 }
 
 TEST_F(EllipsoidScene, OutOfRangeAxisOrCornerGivesZeroWithoutReport) {
-  lib.SetCollisionsNUV(1, 2, kEllipsoids, kStop, 1);
-  AddSphere(30, 2, {2, 0, 0});
-  AddSphere(kMover, 1, {-4, 0, 0});
-  Move(kMover, {6, 0, 0});
-  lib.RunCollisionNUV();
-  ASSERT_EQ(lib.CountCollisionsNUV(kMover), 1);
+  ASSERT_EQ(RunIntoWall(), 1);
   ASSERT_EQ(Float(lib.CollisionHitPos(kMover, 1, 1)), 1.0f);
 
   lib.StartCollisionDebugNUV();

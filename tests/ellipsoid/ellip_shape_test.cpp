@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/registry.h"
+#include "expect_vec.h"
 #include "mesh/mesh_shape.h"
 #include "test_world.h"
 
@@ -30,34 +31,28 @@ class EllipShapeTest : public WorldTest {
   }
 
   MeshShape& Mesh() { return AsMesh(*world.objectTable[1]->body->shapes.head->link.next); }
-
-  static void ExpectVec(Vec3 got, Vec3 want) {
-    EXPECT_EQ(got.x, want.x);
-    EXPECT_EQ(got.y, want.y);
-    EXPECT_EQ(got.z, want.z);
-  }
 };
 
 TEST_F(EllipShapeTest, DefaultsAndSettersReachEveryEllipsoid) {
   ASSERT_EQ(Ellipsoids().size(), 2u);
   for (EllipShape* e : Ellipsoids()) {
-    ExpectVec(e->radius, Vec3{1, 1, 1});
-    ExpectVec(e->offset, Vec3{0, 0, 0});
+    ExpectVecEq(e->radius, Vec3{1, 1, 1});
+    ExpectVecEq(e->offset, Vec3{0, 0, 0});
   }
   SetObjRadius(world, 1, 2, 3, 4);
   SetEllipOffset(world, 1, -1, 0, 0.5f);
   for (EllipShape* e : Ellipsoids()) {
-    ExpectVec(e->radius, Vec3{2, 3, 4});
-    ExpectVec(e->offset, Vec3{-1, 0, 0.5f});
+    ExpectVecEq(e->radius, Vec3{2, 3, 4});
+    ExpectVecEq(e->offset, Vec3{-1, 0, 0.5f});
   }
   EXPECT_EQ(Mesh().kind, kMesh);
-  ExpectVec(Mesh().boundsMax, Vec3{0, 0, 0});
+  ExpectVecEq(Mesh().boundsMax, Vec3{0, 0, 0});
   EXPECT_EQ(Mesh().tris.head, nullptr);
 
   AddObjShape(world, 1, 1);  // a later ellipsoid starts from the defaults
   ASSERT_EQ(Ellipsoids().size(), 3u);
-  ExpectVec(Ellipsoids()[2]->radius, Vec3{1, 1, 1});
-  ExpectVec(Ellipsoids()[2]->offset, Vec3{0, 0, 0});
+  ExpectVecEq(Ellipsoids()[2]->radius, Vec3{1, 1, 1});
+  ExpectVecEq(Ellipsoids()[2]->offset, Vec3{0, 0, 0});
 }
 
 TEST_F(EllipShapeTest, RadiusMustBeStrictlyPositiveOnEveryAxis) {
@@ -81,10 +76,10 @@ TEST_F(EllipShapeTest, RadiusMustBeStrictlyPositiveOnEveryAxis) {
     SetObjRadius(world, 1, c.r.x, c.r.y, c.r.z);
     EXPECT_EQ(reports,
               std::vector<std::string>{"Ellip radius values must be positive for object: 1"});
-    for (EllipShape* e : Ellipsoids()) ExpectVec(e->radius, Vec3{5, 6, 7});
+    for (EllipShape* e : Ellipsoids()) ExpectVecEq(e->radius, Vec3{5, 6, 7});
   }
   SetObjRadius(world, 1, 1e-38f, INFINITY, 0.25f);  // positive, however odd
-  ExpectVec(Ellipsoids()[0]->radius, Vec3{1e-38f, INFINITY, 0.25f});
+  ExpectVecEq(Ellipsoids()[0]->radius, Vec3{1e-38f, INFINITY, 0.25f});
 }
 
 TEST_F(EllipShapeTest, BadNumberOrNoEllipsoid) {
@@ -122,8 +117,8 @@ TEST_F(EllipShapeTest, PairRadiiBySizeMode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     world.ellipSizeMode = c.mode;
-    ExpectVec(PairRadii(world, c.a, c.b), c.want);
-    if (!std::isnan(c.b.x)) ExpectVec(PairRadii(world, c.b, c.a), c.want);
+    ExpectVecEq(PairRadii(world, c.a, c.b), c.want);
+    if (!std::isnan(c.b.x)) ExpectVecEq(PairRadii(world, c.b, c.a), c.want);
   }
 }
 

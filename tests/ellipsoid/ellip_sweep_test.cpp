@@ -7,16 +7,11 @@
 #include "core/contacts.h"
 #include "core/registry.h"
 #include "ellipsoid/ellip_shape.h"
+#include "expect_vec.h"
 #include "test_world.h"
 
 namespace ovoid {
 namespace {
-
-void ExpectVec(Vec3 got, Vec3 want, float tolerance = 1e-5f) {
-  EXPECT_NEAR(got.x, want.x, tolerance);
-  EXPECT_NEAR(got.y, want.y, tolerance);
-  EXPECT_NEAR(got.z, want.z, tolerance);
-}
 
 class EllipSweepTest : public WorldTest {
  protected:
@@ -70,179 +65,50 @@ TEST_F(EllipSweepTest, RecordsTheEarliestTouch) {
     Vec3 centre, stopPos, hitPos, normal, slidePoint;
   };
   const Vec3 one{1, 1, 1};
+  // clang-format off
   const Case cases[] = {
+      // name
+      //   source start, end, radius, offset; destination start, end, radius, offset
+      //   size mode; destination stopped, at toi, with centre
+      //   toi; centre, stopPos, hitPos, normal, slidePoint
       {"static destination",
-       {0, 0, 0},
-       {10, 0, 0},
-       one,
-       {},
-       {5, 0, 0},
-       {5, 0, 0},
-       one,
-       {},
-       0,
-       false,
-       0,
-       {},
-       0.3,
-       {3, 0, 0},
-       {3, 0, 0},
-       {4, 0, 0},
-       {-1, 0, 0},
-       {11, 0, 0}},
+       {0, 0, 0}, {10, 0, 0}, one, {}, {5, 0, 0}, {5, 0, 0}, one, {},
+       0, false, 0, {},
+       0.3, {3, 0, 0}, {3, 0, 0}, {4, 0, 0}, {-1, 0, 0}, {11, 0, 0}},
       {"head-on",
-       {0, 0, 0},
-       {10, 0, 0},
-       one,
-       {},
-       {10, 0, 0},
-       {0, 0, 0},
-       one,
-       {},
-       0,
-       false,
-       0,
-       {},
-       0.4,
-       {4, 0, 0},
-       {4, 0, 0},
-       {5, 0, 0},
-       {-1, 0, 0},
-       {11, 0, 0}},
+       {0, 0, 0}, {10, 0, 0}, one, {}, {10, 0, 0}, {0, 0, 0}, one, {},
+       0, false, 0, {},
+       0.4, {4, 0, 0}, {4, 0, 0}, {5, 0, 0}, {-1, 0, 0}, {11, 0, 0}},
       {"destination stopped first",
-       {0, 0, 0},
-       {10, 0, 0},
-       one,
-       {},
-       {10, 0, 0},
-       {0, 0, 0},
-       one,
-       {},
-       0,
-       true,
-       0.2f,
-       {8, 0, 0},
-       0.6,
-       {6, 0, 0},
-       {6, 0, 0},
-       {7, 0, 0},
-       {-1, 0, 0},
-       {11, 0, 0}},
+       {0, 0, 0}, {10, 0, 0}, one, {}, {10, 0, 0}, {0, 0, 0}, one, {},
+       0, true, 0.2f, {8, 0, 0},
+       0.6, {6, 0, 0}, {6, 0, 0}, {7, 0, 0}, {-1, 0, 0}, {11, 0, 0}},
       {"size mode min",
-       {0, 0, 0},
-       {10, 0, 0},
-       one,
-       {},
-       {5, 0, 0},
-       {5, 0, 0},
-       {3, 3, 3},
-       {},
-       0,
-       false,
-       0,
-       {},
-       0.3,
-       {3, 0, 0},
-       {3, 0, 0},
-       {4, 0, 0},
-       {-1, 0, 0},
-       {11, 0, 0}},
+       {0, 0, 0}, {10, 0, 0}, one, {}, {5, 0, 0}, {5, 0, 0}, {3, 3, 3}, {},
+       0, false, 0, {},
+       0.3, {3, 0, 0}, {3, 0, 0}, {4, 0, 0}, {-1, 0, 0}, {11, 0, 0}},
       {"size mode max starts overlapping",
-       {0, 0, 0},
-       {10, 0, 0},
-       one,
-       {},
-       {5, 0, 0},
-       {5, 0, 0},
-       {3, 3, 3},
-       {},
-       1,
-       false,
-       0,
-       {},
-       -0.1,
-       {-1, 0, 0},
-       {-1, 0, 0},
-       {2, 0, 0},
-       {-1, 0, 0},
-       {13, 0, 0}},
+       {0, 0, 0}, {10, 0, 0}, one, {}, {5, 0, 0}, {5, 0, 0}, {3, 3, 3}, {},
+       1, false, 0, {},
+       -0.1, {-1, 0, 0}, {-1, 0, 0}, {2, 0, 0}, {-1, 0, 0}, {13, 0, 0}},
       {"overlap crossed by the motion",
-       {0, 0, 0},
-       {0.6f, 0, 0},
-       one,
-       {},
-       {1.5f, 0, 0},
-       {1.5f, 0, 0},
-       one,
-       {},
-       0,
-       false,
-       0,
-       {},
-       -5.0 / 6.0,
-       {-0.5f, 0, 0},
-       {-0.5f, 0, 0},
-       {0.5f, 0, 0},
-       {-1, 0, 0},
-       {1.6f, 0, 0}},
+       {0, 0, 0}, {0.6f, 0, 0}, one, {}, {1.5f, 0, 0}, {1.5f, 0, 0}, one, {},
+       0, false, 0, {},
+       -5.0 / 6.0, {-0.5f, 0, 0}, {-0.5f, 0, 0}, {0.5f, 0, 0}, {-1, 0, 0}, {1.6f, 0, 0}},
       {"offsets move the centres, not the stop position",
-       {0, -1, 0},
-       {10, -1, 0},
-       one,
-       {0, 1, 0},
-       {5, 2, 0},
-       {5, 2, 0},
-       one,
-       {0, -2, 0},
-       0,
-       false,
-       0,
-       {},
-       0.3,
-       {3, 0, 0},
-       {3, -1, 0},
-       {4, 0, 0},
-       {-1, 0, 0},
-       {11, 0, 0}},
+       {0, -1, 0}, {10, -1, 0}, one, {0, 1, 0}, {5, 2, 0}, {5, 2, 0}, one, {0, -2, 0},
+       0, false, 0, {},
+       0.3, {3, 0, 0}, {3, -1, 0}, {4, 0, 0}, {-1, 0, 0}, {11, 0, 0}},
       {"touch exactly at the end of the motion",
-       {0, 0, 0},
-       {3, 0, 0},
-       one,
-       {},
-       {5, 0, 0},
-       {5, 0, 0},
-       one,
-       {},
-       0,
-       false,
-       0,
-       {},
-       1.0,
-       {3, 0, 0},
-       {3, 0, 0},
-       {4, 0, 0},
-       {-1, 0, 0},
-       {4, 0, 0}},
+       {0, 0, 0}, {3, 0, 0}, one, {}, {5, 0, 0}, {5, 0, 0}, one, {},
+       0, false, 0, {},
+       1.0, {3, 0, 0}, {3, 0, 0}, {4, 0, 0}, {-1, 0, 0}, {4, 0, 0}},
       {"radii scale each axis",
-       {0, 0, 0},
-       {0, 20, 0},
-       {1, 2, 1},
-       {},
-       {0, 10, 0},
-       {0, 10, 0},
-       {1, 2, 1},
-       {},
-       0,
-       false,
-       0,
-       {},
-       0.3,
-       {0, 6, 0},
-       {0, 6, 0},
-       {0, 8, 0},
-       {0, -1, 0},
-       {0, 22, 0}},
+       {0, 0, 0}, {0, 20, 0}, {1, 2, 1}, {}, {0, 10, 0}, {0, 10, 0}, {1, 2, 1}, {},
+       0, false, 0, {},
+       0.3, {0, 6, 0}, {0, 6, 0}, {0, 8, 0}, {0, -1, 0}, {0, 22, 0}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     world.ellipSizeMode = c.sizeMode;
@@ -253,12 +119,12 @@ TEST_F(EllipSweepTest, RecordsTheEarliestTouch) {
     const CollHit* hit = src.passes.tail->nearest;
     ASSERT_NE(hit, nullptr);
     EXPECT_NEAR(hit->toi, c.toi, 1e-6);
-    ExpectVec(hit->centre, c.centre);
-    ExpectVec(hit->stopPos, c.stopPos);
-    ExpectVec(hit->hitPos, c.hitPos);
-    ExpectVec(hit->hitNormal, c.normal);
-    ExpectVec(hit->slidePoint, c.slidePoint);
-    ExpectVec(hit->shapeOffset, c.srcOffset);
+    ExpectVecNear(hit->centre, c.centre);
+    ExpectVecNear(hit->stopPos, c.stopPos);
+    ExpectVecNear(hit->hitPos, c.hitPos);
+    ExpectVecNear(hit->hitNormal, c.normal);
+    ExpectVecNear(hit->slidePoint, c.slidePoint);
+    ExpectVecNear(hit->shapeOffset, c.srcOffset);
     EXPECT_EQ(hit->kind, kEllipsoid);
     EXPECT_EQ(hit->phase, 2);
     EXPECT_EQ(hit->rule, &rule);

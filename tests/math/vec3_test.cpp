@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "expect_vec.h"
+
 namespace ovoid {
 namespace {
-
-void ExpectBits(Vec3 got, Vec3 want) {
-  EXPECT_EQ(std::bit_cast<uint32_t>(got.x), std::bit_cast<uint32_t>(want.x)) << got.x;
-  EXPECT_EQ(std::bit_cast<uint32_t>(got.y), std::bit_cast<uint32_t>(want.y)) << got.y;
-  EXPECT_EQ(std::bit_cast<uint32_t>(got.z), std::bit_cast<uint32_t>(want.z)) << got.z;
-}
 
 TEST(Vec3Normalize, ThresholdsAndTolerance) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -37,7 +32,7 @@ TEST(Vec3Normalize, ThresholdsAndTolerance) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ExpectBits(Vec3Normalize(c.in), c.want);
+    ExpectVecBits(Vec3Normalize(c.in), c.want);
   }
 }
 
@@ -48,21 +43,21 @@ TEST(Vec3Normalize, FloorIsOneStepBelowTheFloatNearestTenToTheMinusTen) {
   float x = std::sqrt(floor);
   while (x * x > floor) x = std::nextafter(x, 0.0f);
   while (std::nextafter(x, 1.0f) * std::nextafter(x, 1.0f) <= floor) x = std::nextafter(x, 1.0f);
-  ExpectBits(Vec3Normalize(Vec3{x, 0, 0}), Vec3{0, 0, 0});
+  ExpectVecBits(Vec3Normalize(Vec3{x, 0, 0}), Vec3{0, 0, 0});
   EXPECT_GT(Vec3Normalize(Vec3{std::nextafter(x, 1.0f), 0, 0}).x, 0.99f);
 }
 
 TEST(Vec3Ops, ComponentWise) {
   const Vec3 a{1, -2, 3};
   const Vec3 b{4, 5, -6};
-  ExpectBits(Vec3Set(1, -2, 3), a);
-  ExpectBits(Vec3Add(a, b), Vec3{5, 3, -3});
-  ExpectBits(Vec3Sub(a, b), Vec3{-3, -7, 9});
-  ExpectBits(Vec3Negate(a), Vec3{-1, 2, -3});
-  ExpectBits(Vec3Negate(Vec3{}), Vec3{-0.0f, -0.0f, -0.0f});
-  ExpectBits(Vec3Scale(2, a), Vec3{2, -4, 6});
-  ExpectBits(Vec3Cross(a, b), Vec3{-2 * -6 - 3 * 5, 3 * 4 - 1 * -6, 1 * 5 - -2 * 4});
-  ExpectBits(Vec3Cross(Vec3{1, 0, 0}, Vec3{0, 1, 0}), Vec3{0, 0, 1});
+  ExpectVecBits(Vec3Set(1, -2, 3), a);
+  ExpectVecBits(Vec3Add(a, b), Vec3{5, 3, -3});
+  ExpectVecBits(Vec3Sub(a, b), Vec3{-3, -7, 9});
+  ExpectVecBits(Vec3Negate(a), Vec3{-1, 2, -3});
+  ExpectVecBits(Vec3Negate(Vec3{}), Vec3{-0.0f, -0.0f, -0.0f});
+  ExpectVecBits(Vec3Scale(2, a), Vec3{2, -4, 6});
+  ExpectVecBits(Vec3Cross(a, b), Vec3{-2 * -6 - 3 * 5, 3 * 4 - 1 * -6, 1 * 5 - -2 * 4});
+  ExpectVecBits(Vec3Cross(Vec3{1, 0, 0}, Vec3{0, 1, 0}), Vec3{0, 0, 1});
   EXPECT_EQ(Vec3Dot(a, b), 4 - 10 - 18);
 }
 

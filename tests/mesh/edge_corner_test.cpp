@@ -136,9 +136,9 @@ const Case kCases[] = {
 void ExpectHit(const CollHit* hit, const Want& want) {
   ASSERT_NE(hit, nullptr);
   EXPECT_NEAR(hit->toi, want.f, 1e-6);
-  ExpectNear(hit->centre, want.centre);
-  ExpectNear(hit->hitPos, want.hitPos);
-  ExpectNear(hit->hitNormal, want.normal);
+  ExpectVecNear(hit->centre, want.centre);
+  ExpectVecNear(hit->hitPos, want.hitPos);
+  ExpectVecNear(hit->hitNormal, want.normal);
   EXPECT_EQ(hit->edgeContact, want.edge);
 }
 
@@ -170,7 +170,7 @@ TEST_F(EdgeCornerTest, WholeSweepKeepsTheEdgeOrCornerContact) {
     }
     ExpectHit(Nearest(), *c.want);
     EXPECT_EQ(Nearest()->triIndex, 1);
-    ExpectNear(Nearest()->corner2, kB);
+    ExpectVecNear(Nearest()->corner2, kB);
   }
 }
 

@@ -11,6 +11,7 @@
 #include "core/registry.h"
 #include "core/rules.h"
 #include "ellipsoid/ellip_shape.h"
+#include "expect_vec.h"
 #include "mesh/mesh_shape.h"
 #include "mesh/mesh_sweep.h"
 #include "test_world.h"
@@ -79,11 +80,5 @@ class MeshFixture : public WorldTest {
 
   CollRule* rule = nullptr;
 };
-
-inline void ExpectNear(Vec3 got, Vec3 want, float tol = 1e-5f) {
-  EXPECT_NEAR(got.x, want.x, tol);
-  EXPECT_NEAR(got.y, want.y, tol);
-  EXPECT_NEAR(got.z, want.z, tol);
-}
 
 }  // namespace ovoid

@@ -11,16 +11,11 @@
 #include <vector>
 
 #include "core/registry.h"
+#include "expect_vec.h"
 #include "test_world.h"
 
 namespace ovoid {
 namespace {
-
-void ExpectVec(Vec3 got, Vec3 want) {
-  EXPECT_EQ(std::bit_cast<uint32_t>(got.x), std::bit_cast<uint32_t>(want.x)) << got.x;
-  EXPECT_EQ(std::bit_cast<uint32_t>(got.y), std::bit_cast<uint32_t>(want.y)) << got.y;
-  EXPECT_EQ(std::bit_cast<uint32_t>(got.z), std::bit_cast<uint32_t>(want.z)) << got.z;
-}
 
 struct Tri {
   Vec3 c1, c2, c3;
@@ -39,9 +34,9 @@ void ExpectTris(const MeshShape& mesh, const std::vector<Tri>& want) {
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < got.size(); ++i) {
     SCOPED_TRACE(testing::Message() << "triangle " << i + 1);
-    ExpectVec(got[i].c1, want[i].c1);
-    ExpectVec(got[i].c2, want[i].c2);
-    ExpectVec(got[i].c3, want[i].c3);
+    ExpectVecBits(got[i].c1, want[i].c1);
+    ExpectVecBits(got[i].c2, want[i].c2);
+    ExpectVecBits(got[i].c3, want[i].c3);
   }
 }
 
@@ -50,17 +45,17 @@ TEST(MeshBounds, FirstTriangleSetsThemWhateverTheyHeld) {
   mesh.boundsMin = Vec3{-100, -100, -100};
   mesh.boundsMax = Vec3{100, 100, 100};
   MeshAddTriangle(mesh, {1, 2, 3}, {4, -5, 6}, {0, 0, 9});
-  ExpectVec(mesh.boundsMin, Vec3{0, -5, 3});
-  ExpectVec(mesh.boundsMax, Vec3{4, 2, 9});
+  ExpectVecBits(mesh.boundsMin, Vec3{0, -5, 3});
+  ExpectVecBits(mesh.boundsMax, Vec3{4, 2, 9});
 
   MeshAddTriangle(mesh, {1, 1, 4}, {2, -4, 5}, {3, 0, 8});  // inside
-  ExpectVec(mesh.boundsMin, Vec3{0, -5, 3});
-  ExpectVec(mesh.boundsMax, Vec3{4, 2, 9});
+  ExpectVecBits(mesh.boundsMin, Vec3{0, -5, 3});
+  ExpectVecBits(mesh.boundsMax, Vec3{4, 2, 9});
   MeshAddTriangle(mesh, {1, 1, 4}, {2, 7, 5}, {3, 0, 8});  // out on +y only
-  ExpectVec(mesh.boundsMin, Vec3{0, -5, 3});
-  ExpectVec(mesh.boundsMax, Vec3{4, 7, 9});
+  ExpectVecBits(mesh.boundsMin, Vec3{0, -5, 3});
+  ExpectVecBits(mesh.boundsMax, Vec3{4, 7, 9});
   MeshAddTriangle(mesh, {-0.0f, 1, 4}, {1, 1, 4}, {1, 1, 5});  // equal is not beyond
-  ExpectVec(mesh.boundsMin, Vec3{0, -5, 3});
+  ExpectVecBits(mesh.boundsMin, Vec3{0, -5, 3});
   MeshFreeTriangles(mesh);
   EXPECT_EQ(mesh.tris.head, nullptr);
 }
@@ -134,8 +129,8 @@ TEST_F(MeshShapeTest, AddMeshBlockReadsTheNamedWordsOnly) {
                        {v1, v2, v3},
                        {v4, v1, v2},
                        {MeshBlock::Vertex0(), v4, v3}});
-    ExpectVec(mesh->boundsMax, Vec3{10, 10, 10});
-    ExpectVec(mesh->boundsMin, Vec3{0, -5, 0});
+    ExpectVecBits(mesh->boundsMax, Vec3{10, 10, 10});
+    ExpectVecBits(mesh->boundsMin, Vec3{0, -5, 0});
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "mesh/mesh_fixture.h"
 #include "motion/update.h"
+#include "scene_builders.h"
 
 namespace ovoid {
 namespace {
@@ -36,72 +37,43 @@ TEST_F(MeshSweepTest, FaceContactsOfTheFloorTriangle) {
     Vec3 end;
     std::optional<Want> want;
   };
+  // clang-format off
   const Case cases[] = {
+      // name: radius, offset, mesh x, start, end;
+      //   want: toi, centre, hitPos, normal, stopPos, slidePoint
       {"falling onto the face",
-       {1, 1, 1},
-       {},
-       0,
-       {0, 5, 0},
-       {0, -5, 0},
+       {1, 1, 1}, {}, 0, {0, 5, 0}, {0, -5, 0},
        Want{0.4f, {0, 1, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, -6, 0}}},
       {"falling with radius 2",
-       {2, 2, 2},
-       {},
-       0,
-       {0, 5, 0},
-       {0, -5, 0},
+       {2, 2, 2}, {}, 0, {0, 5, 0}, {0, -5, 0},
        Want{0.3f, {0, 2, 0}, {0, 0, 0}, {0, 1, 0}, {0, 2, 0}, {0, -7, 0}}},
       {"falling with the ellipsoid offset",
-       {1, 1, 1},
-       {0, 1, 0},
-       0,
-       {0, 4, 0},
-       {0, -6, 0},
+       {1, 1, 1}, {0, 1, 0}, 0, {0, 4, 0}, {0, -6, 0},
        Want{0.4f, {0, 1, 0}, {0, 0, 0}, {0, 1, 0}, {0, 0, 0}, {0, -6, 0}}},
       {"rising from behind", {1, 1, 1}, {}, 0, {0, -5, 0}, {0, 5, 0}, std::nullopt},
       {"starting inside the plane",
-       {1, 1, 1},
-       {},
-       0,
-       {0, 0.5f, 0},
-       {0, -1, 0},
+       {1, 1, 1}, {}, 0, {0, 0.5f, 0}, {0, -1, 0},
        Want{0, {0, 1, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, -2, 0}}},
       {"standing still inside the plane",
-       {1, 1, 1},
-       {},
-       0,
-       {0, 0.5f, 0},
-       {0, 0.5f, 0},
+       {1, 1, 1}, {}, 0, {0, 0.5f, 0}, {0, 0.5f, 0},
        Want{0, {0, 1, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, -0.5f, 0}}},
       {"sliding level", {1, 1, 1}, {}, 0, {0, 0.5f, 0}, {5, 0.5f, 0}, std::nullopt},
       {"standing still above reach", {1, 1, 1}, {}, 0, {0, 3, 0}, {0, 3, 0}, std::nullopt},
       {"falling short of the plane", {1, 1, 1}, {}, 0, {0, 5, 0}, {0, 1.5f, 0}, std::nullopt},
       // Along (0.6, -0.8, 0) the touch comes after exactly the whole length 5.
       {"touching exactly at the end",
-       {1, 1, 1},
-       {},
-       0,
-       {0, 5, 0},
-       {3, 1, 0},
+       {1, 1, 1}, {}, 0, {0, 5, 0}, {3, 1, 0},
        Want{1, {3, 1, 0}, {3, 0, 0}, {0, 1, 0}, {3, 1, 0}, {3, 0, 0}}},
       // Straight down the plane must already lie nearer than the length: a touch exactly at
       // the end of a perpendicular motion is out of reach.
       {"perpendicular, touching exactly at the end",
-       {1, 1, 1},
-       {},
-       0,
-       {0, 5, 0},
-       {0, 1, 0},
-       std::nullopt},
+       {1, 1, 1}, {}, 0, {0, 5, 0}, {0, 1, 0}, std::nullopt},
       {"mesh moved to x = 100, fall at 0", {1, 1, 1}, {}, 100, {0, 5, 0}, {0, -5, 0}, std::nullopt},
       {"mesh moved to x = 100, fall at 100",
-       {1, 1, 1},
-       {},
-       100,
-       {100, 5, 0},
-       {100, -5, 0},
+       {1, 1, 1}, {}, 100, {100, 5, 0}, {100, -5, 0},
        Want{0.4f, {100, 1, 0}, {100, 0, 0}, {0, 1, 0}, {100, 1, 0}, {100, -6, 0}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     StopCollision(world);
@@ -116,21 +88,21 @@ TEST_F(MeshSweepTest, FaceContactsOfTheFloorTriangle) {
     ASSERT_EQ(hit != nullptr, c.want.has_value());
     if (hit == nullptr) continue;
     EXPECT_FLOAT_EQ(static_cast<float>(hit->toi), c.want->f);
-    ExpectNear(hit->centre, c.want->centre);
-    ExpectNear(hit->hitPos, c.want->hitPos);
-    ExpectNear(hit->hitNormal, c.want->normal);
-    ExpectNear(hit->stopPos, c.want->stopPos);
-    ExpectNear(hit->slidePoint, c.want->slidePoint);
-    ExpectNear(hit->shapeOffset, c.offset);
+    ExpectVecNear(hit->centre, c.want->centre);
+    ExpectVecNear(hit->hitPos, c.want->hitPos);
+    ExpectVecNear(hit->hitNormal, c.want->normal);
+    ExpectVecNear(hit->stopPos, c.want->stopPos);
+    ExpectVecNear(hit->slidePoint, c.want->slidePoint);
+    ExpectVecNear(hit->shapeOffset, c.offset);
     EXPECT_EQ(hit->kind, kMesh);
     EXPECT_EQ(hit->phase, 1);
     EXPECT_EQ(hit->rule, rule);
     EXPECT_EQ(hit->other, &MeshBody());
     EXPECT_EQ(hit->edgeContact, 0);
     EXPECT_EQ(hit->triIndex, 1);
-    ExpectNear(hit->corner1, Vec3Add(kFloorA, {c.meshX, 0, 0}));
-    ExpectNear(hit->corner2, Vec3Add(kFloorB, {c.meshX, 0, 0}));
-    ExpectNear(hit->corner3, Vec3Add(kFloorC, {c.meshX, 0, 0}));
+    ExpectVecNear(hit->corner1, Vec3Add(kFloorA, {c.meshX, 0, 0}));
+    ExpectVecNear(hit->corner2, Vec3Add(kFloorB, {c.meshX, 0, 0}));
+    ExpectVecNear(hit->corner3, Vec3Add(kFloorC, {c.meshX, 0, 0}));
   }
 }
 
@@ -146,11 +118,11 @@ TEST_F(MeshSweepTest, EllipsoidNormalRunsFromTheContactToTheCentre) {
   ASSERT_NE(hit, nullptr);
   const float root5 = std::sqrt(5.0f);
   EXPECT_NEAR(hit->toi, (8 - root5) / 10, 1e-6);
-  ExpectNear(hit->centre, {-4, 4 - (8 - root5), 0});
+  ExpectVecNear(hit->centre, {-4, 4 - (8 - root5), 0});
   const float q = -2 + 2 / root5;  // the contact lies on y = x
-  ExpectNear(hit->hitPos, {2 * q, 2 * q, 0});
+  ExpectVecNear(hit->hitPos, {2 * q, 2 * q, 0});
   const float root17 = std::sqrt(17.0f);
-  ExpectNear(hit->hitNormal, {-4 / root17, 1 / root17, 0});
+  ExpectVecNear(hit->hitNormal, {-4 / root17, 1 / root17, 0});
 }
 
 TEST_F(MeshSweepTest, OnlyTheEarliestTriangleIsRecorded) {
@@ -314,13 +286,10 @@ TEST_F(MeshSweepTest, DynamicResponseCarriesStartAndRiderEnd) {
       record->body = &Mover();
       ListAppend(record, Mover().prevPasses);
       if (!prev) continue;
-      CollHit* hit = NewHit(2);
-      hit->rule = rule;
-      hit->other = prev->onMesh ? &MeshBody() : world.objectTable[3]->body;
-      hit->hitNormal = {0, prev->normalY, 0};
-      hit->owner = record;
-      ListAppend(hit, record->hits);
-      record->nearest = hit;
+      CollHit& hit = NearestContact(*record, 2);
+      hit.rule = rule;
+      hit.other = prev->onMesh ? &MeshBody() : world.objectTable[3]->body;
+      hit.hitNormal = {0, prev->normalY, 0};
     }
     world.passNumber = c.passNumber;
     // The mesh now stands at z = 1; a fall well inside it either way.

@@ -8,6 +8,7 @@
 #include "core/contacts.h"
 #include "core/registry.h"
 #include "ellipsoid/ellip_shape.h"
+#include "expect_vec.h"
 #include "mesh/mesh_shape.h"
 #include "motion/update.h"
 #include "test_world.h"
@@ -37,12 +38,6 @@ CollBody& Body(World& world, uint32_t number) {
   return *world.objectTable[number]->body;
 }
 
-void ExpectVec(Vec3 got, Vec3 want) {
-  EXPECT_NEAR(got.x, want.x, kTol);
-  EXPECT_NEAR(got.y, want.y, kTol);
-  EXPECT_NEAR(got.z, want.z, kTol);
-}
-
 class RayTest : public WorldTest {
  protected:
   /// The hit, as the RayHit exports would read it.
@@ -51,8 +46,8 @@ class RayTest : public WorldTest {
     ASSERT_NE(ray, nullptr);
     EXPECT_EQ(ray->hitObject, object);
     EXPECT_NEAR(ray->hitDist, dist, kTol);
-    ExpectVec(ray->hitPos, pos);
-    ExpectVec(ray->hitNormal, normal);
+    ExpectVecNear(ray->hitPos, pos, kTol);
+    ExpectVecNear(ray->hitNormal, normal, kTol);
   }
 };
 

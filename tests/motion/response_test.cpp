@@ -8,16 +8,11 @@
 
 #include "core/contacts.h"
 #include "core/registry.h"
+#include "expect_vec.h"
 #include "test_world.h"
 
 namespace ovoid {
 namespace {
-
-void ExpectVec(Vec3 got, Vec3 want, float tolerance = 1e-5f) {
-  EXPECT_NEAR(got.x, want.x, tolerance);
-  EXPECT_NEAR(got.y, want.y, tolerance);
-  EXPECT_NEAR(got.z, want.z, tolerance);
-}
 
 const Vec3 kUp{0, 1, 0};
 // A slope rising toward -x: normal y 0.8.
@@ -99,100 +94,43 @@ TEST_F(ResponseTest, StopsOrSlidesAtASingleContact) {
     float slidePointY;
   };
   const float belowThreshold = std::nextafter(0.002f, 0.0f);
+  // clang-format off
   const Case cases[] = {
+      // name: response, normal, centre, rest; moves, finalCentre, slidePoint.y
       {"response 1 stops", 1, kUp, {0, 1, 0}, {2, -2, 0}, false, {0, 1, 0}, -2},
       {"45 degree fall keeps its horizontal motion",
-       2,
-       kUp,
-       {0, 1, 0},
-       {2, -2, 0},
-       true,
-       {2, 1, 0},
-       -2},
+       2, kUp, {0, 1, 0}, {2, -2, 0}, true, {2, 1, 0}, -2},
       {"slope, straight down, response 2 slides down",
-       2,
-       kSlope,
-       kSlope,
-       {0, -1, 0},
-       true,
-       {1.08f, 0.44f, 0},
-       -1},
+       2, kSlope, kSlope, {0, -1, 0}, true, {1.08f, 0.44f, 0}, -1},
       {"slope, straight down, response 3 rests", 3, kSlope, kSlope, {0, -1, 0}, false, kSlope, -1},
       {"slope, straight down, response 4 rests", 4, kSlope, kSlope, {0, -1, 0}, false, kSlope, -1},
       {"floor, down with a drift below 0.002, response 3 rests",
-       3,
-       kUp,
-       {0, 1, 0},
-       {0.0019f, -1, 0.0019f},
-       false,
-       {0, 1, 0},
-       -1},
+       3, kUp, {0, 1, 0}, {0.0019f, -1, 0.0019f}, false, {0, 1, 0}, -1},
       {"floor, down with a drift of 0.002, response 3 slides",
-       3,
-       kUp,
-       {0, 1, 0},
-       {0, -1, 0.002f},
-       true,
-       {0, 1, 0.002f},
-       -1},
+       3, kUp, {0, 1, 0}, {0, -1, 0.002f}, true, {0, 1, 0.002f}, -1},
       {"slope, along and down, response 4 drops the downward part",
-       4,
-       kSlope,
-       kSlope,
-       {0, -1, 1},
-       true,
-       {0.6f, 0.8f, 1},
-       0},
+       4, kSlope, kSlope, {0, -1, 1}, true, {0.6f, 0.8f, 1}, 0},
       {"slope normal with the centre below the contact is no floor",
-       4,
-       kSlope,
-       {0, -1, 0},
-       {0, -1, 1},
-       true,
-       {0.48f, -1.36f, 1},
-       -1},
+       4, kSlope, {0, -1, 0}, {0, -1, 1}, true, {0.48f, -1.36f, 1}, -1},
       {"slope, along and down, response 3 drifts down",
-       3,
-       kSlope,
-       kSlope,
-       {0, -1, 1},
-       true,
-       {1.08f, 0.44f, 1},
-       -1},
+       3, kSlope, kSlope, {0, -1, 1}, true, {1.08f, 0.44f, 1}, -1},
       {"slope, along and down, response 2 drifts down",
-       2,
-       kSlope,
-       kSlope,
-       {0, -1, 1},
-       true,
-       {1.08f, 0.44f, 1},
-       -1},
+       2, kSlope, kSlope, {0, -1, 1}, true, {1.08f, 0.44f, 1}, -1},
       {"slide of 0.002 asks for another pass",
-       2,
-       kUp,
-       {0, 1, 0},
-       {0.002f, -1, 0},
-       true,
-       {0.002f, 1, 0},
-       -1},
+       2, kUp, {0, 1, 0}, {0.002f, -1, 0}, true, {0.002f, 1, 0}, -1},
       {"slide one float shorter stops",
-       2,
-       kUp,
-       {0, 1, 0},
-       {belowThreshold, -1, 0},
-       false,
-       {0, 1, 0},
-       -1},
+       2, kUp, {0, 1, 0}, {belowThreshold, -1, 0}, false, {0, 1, 0}, -1},
   };
+  // clang-format on
   const Vec3 offset{0, 0.25f, 0};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CollHit* hit = Contact(Rule(c.response), c.centre, Vec3{}, c.normal, c.rest, 0.5f, 0, offset);
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(Respond(hit), c.moves);
-    ExpectVec(hit->finalCentre, c.finalCentre);
-    ExpectVec(hit->nextTarget, Vec3Sub(c.finalCentre, offset));
-    ExpectVec(hit->slide, c.moves ? Vec3Sub(c.finalCentre, c.centre) : Vec3{});
+    ExpectVecNear(hit->finalCentre, c.finalCentre);
+    ExpectVecNear(hit->nextTarget, Vec3Sub(c.finalCentre, offset));
+    ExpectVecNear(hit->slide, c.moves ? Vec3Sub(c.finalCentre, c.centre) : Vec3{});
     EXPECT_NEAR(hit->slidePoint.y, c.slidePointY, 1e-5f);
     EXPECT_EQ(body->creaseCount, 0u);
     // Start over with a fresh record for the next case.
@@ -218,7 +156,7 @@ TEST_F(ResponseTest, ResponseFourKeepsTheDownwardPartAlongACrease) {
   EXPECT_TRUE(Respond(hit));
   EXPECT_EQ(body->creaseCount, 1u);
   EXPECT_EQ(hit->slidePoint.y, -1.0f);
-  ExpectVec(hit->finalCentre, {1.08f, 0.44f, 1});
+  ExpectVecNear(hit->finalCentre, {1.08f, 0.44f, 1});
 }
 
 TEST_F(ResponseTest, RidersMeasureTheSlideFromTheBodyPositionWithoutTheOffset) {
@@ -273,9 +211,9 @@ TEST_F(ResponseTest, ResponsePassOpensTheNextRecordOfEveryAnsweredBody) {
     EXPECT_EQ(next->link.prev, answered);
     EXPECT_EQ(next->passNo, 2);
     EXPECT_EQ(next->nearest, nullptr);
-    ExpectVec(next->start, hit->stopPos);
-    ExpectVec(next->end, hit->nextTarget);
-    ExpectVec(next->end, c.response == 1 ? Vec3{0, 0, 0} : Vec3{2, 0, 0});
+    ExpectVecNear(next->start, hit->stopPos);
+    ExpectVecNear(next->end, hit->nextTarget);
+    ExpectVecNear(next->end, c.response == 1 ? Vec3{0, 0, 0} : Vec3{2, 0, 0});
     // A body without a contact is not answered and gets no new record.
     EXPECT_EQ(idle->passes.head, idle->passes.tail);
   }
@@ -300,13 +238,13 @@ TEST_F(ResponseTest, ConcaveModeOneNeverCreasesModeSixAlwaysDoes) {
     CollHit* wall = Contact(rule, {2, 1, 0}, {3, 1, 0}, {-1, 0, 0}, {1, 0, 1});
     ASSERT_NE(wall, nullptr);
     EXPECT_TRUE(Respond(wall));
-    ExpectVec(wall->finalCentre, {2, 1, 1});
+    ExpectVecNear(wall->finalCentre, {2, 1, 1});
     EXPECT_EQ(body->creaseCount, c.creases);
     NextPass();
     CollHit* third = Contact(rule, {2, 1, 2}, {2, 1, 3}, {0, 0, -1}, {1, 0, 1});
     ASSERT_NE(third, nullptr);
     EXPECT_EQ(Respond(third), c.thirdMoves);
-    ExpectVec(third->finalCentre, c.thirdMoves ? Vec3{3, 1, 2} : Vec3{2, 1, 2});
+    ExpectVecNear(third->finalCentre, c.thirdMoves ? Vec3{3, 1, 2} : Vec3{2, 1, 2});
     Restart();
   }
 }
@@ -336,7 +274,7 @@ TEST_F(ResponseTest, FacingWallsCreaseWithAZeroNormalAndASecondCreaseStops) {
     CollHit* right = Contact(rule, {0, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {2, 0, 1});
     ASSERT_NE(right, nullptr);
     EXPECT_EQ(Respond(right), c.moves);
-    ExpectVec(right->finalCentre, c.moves ? Vec3{2, 0, 1} : Vec3{0, 0, 0});
+    ExpectVecNear(right->finalCentre, c.moves ? Vec3{2, 0, 1} : Vec3{0, 0, 0});
     EXPECT_EQ(body->creaseCount, c.creasesBefore + 1);
     Restart();
   }
@@ -354,13 +292,13 @@ TEST_F(ResponseTest, ModeThreeLevelFloorTwiceIsACreaseAndTheSecondStops) {
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(Respond(second));
   // n equals the previous normal: the crease normal is zero and the whole rest is taken.
-  ExpectVec(second->finalCentre, {2, 0, 0});
+  ExpectVecNear(second->finalCentre, {2, 0, 0});
   EXPECT_EQ(body->creaseCount, 1u);
   NextPass();
   CollHit* third = Contact(rule, {2, 1, 0}, {2, 0, 0}, kUp, {1, -1, 0});
   ASSERT_NE(third, nullptr);
   EXPECT_FALSE(Respond(third));
-  ExpectVec(third->finalCentre, {2, 1, 0});
+  ExpectVecNear(third->finalCentre, {2, 1, 0});
 }
 
 TEST_F(ResponseTest, ModeThreeIgnoresEdgeContacts) {
@@ -383,7 +321,7 @@ TEST_F(ResponseTest, ModeThreeIgnoresEdgeContacts) {
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(Respond(second));
     // No crease: an ordinary slide along the floor.
-    ExpectVec(second->finalCentre, {2, 1, 0});
+    ExpectVecNear(second->finalCentre, {2, 1, 0});
     EXPECT_EQ(body->creaseCount, 0u);
     Restart();
   }
@@ -414,7 +352,7 @@ TEST_F(ResponseTest, OptimisationStopsAtTheSecondEllipsoidContact) {
     CollHit* hit = Contact(Rule(2, kEllipsoid), {0, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {1, 0, 1});
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(Respond(hit), c.moves);
-    ExpectVec(hit->finalCentre, c.moves ? Vec3{0, 0, 1} : Vec3{0, 0, 0});
+    ExpectVecNear(hit->finalCentre, c.moves ? Vec3{0, 0, 1} : Vec3{0, 0, 0});
     Restart();
   }
 }

@@ -10,6 +10,8 @@
 #include "core/contacts.h"
 #include "core/registry.h"
 #include "core/run.h"
+#include "expect_vec.h"
+#include "scene_builders.h"
 #include "test_world.h"
 
 namespace ovoid {
@@ -26,32 +28,20 @@ class UpdateTest : public WorldTest {
     return Vec3{PeekObj(world, number, 0), PeekObj(world, number, 1), PeekObj(world, number, 2)};
   }
 
-  static void ExpectVec(Vec3 got, Vec3 want) {
-    EXPECT_EQ(got.x, want.x);
-    EXPECT_EQ(got.y, want.y);
-    EXPECT_EQ(got.z, want.z);
-  }
-
   static void ExpectMatrix(const Matrix4& got, const Matrix4& want) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(got.m[i], want.m[i]) << "element " << i;
   }
 
   // A record of the current run holding a contact the response sent to nextTarget.
-  CollHit* RecordWithContact(Vec3 nextTarget) {
-    CollPass* pass = NewPass(world, *body);
-    CollHit* hit = NewHit(1);
-    hit->nextTarget = nextTarget;
-    ListAppend(hit, pass->hits);
-    hit->owner = pass;
-    pass->nearest = hit;
-    return hit;
+  void RecordWithContact(Vec3 nextTarget) {
+    NearestContact(*NewPass(world, *body), 1).nextTarget = nextTarget;
   }
 
   CollBody* body = nullptr;
 };
 
 TEST_F(UpdateTest, NewObjectStandsAtTheOrigin) {
-  ExpectVec(Peek(), Vec3{0, 0, 0});
+  ExpectVecEq(Peek(), Vec3{0, 0, 0});
 }
 
 TEST_F(UpdateTest, ModesByTheirLowEightBits) {
@@ -78,7 +68,7 @@ TEST_F(UpdateTest, ModesByTheirLowEightBits) {
     world.rerunFlag = 0;
     SetObjGravity(world, 1, c.gravity);
     UpdateObj(world, 1, 0, 10, 0, c.mode);
-    ExpectVec(body->target, c.wantTarget);
+    ExpectVecEq(body->target, c.wantTarget);
     EXPECT_EQ(world.rerunFlag, c.wantFlag);
     // Every mode here moved the body: both placement matrices go to the target.
     const Matrix4 placed = Matrix4Translation(c.wantTarget.x, c.wantTarget.y, c.wantTarget.z);
@@ -86,7 +76,7 @@ TEST_F(UpdateTest, ModesByTheirLowEightBits) {
     ExpectMatrix(body->worldMatrix, placed);
     const bool placing = (c.mode & 0xFF) == 1;
     ExpectMatrix(body->motionMatrix, placing ? Matrix4Identity() : placed);
-    ExpectVec(body->position, placing ? c.wantTarget : Vec3{0, 0, 0});
+    ExpectVecEq(body->position, placing ? c.wantTarget : Vec3{0, 0, 0});
   }
 }
 
@@ -131,10 +121,10 @@ TEST_F(UpdateTest, MotionMatrixIsTheStepFromTheCurrentPosition) {
   UpdateObj(world, 1, 1, 2, 3, 1);
   UpdateObj(world, 1, 4, 4, 4, 0);
   ExpectMatrix(body->motionMatrix, Matrix4Translation(3, 2, 1));
-  ExpectVec(body->position, Vec3{1, 2, 3});
+  ExpectVecEq(body->position, Vec3{1, 2, 3});
   // With no pass record at all, the current position is the last target.
   UpdateObj(world, 1, 5, 4, 4, 2);
-  ExpectVec(body->position, Vec3{4, 4, 4});
+  ExpectVecEq(body->position, Vec3{4, 4, 4});
   ExpectMatrix(body->motionMatrix, Matrix4Translation(1, 0, 0));
 }
 
@@ -169,45 +159,45 @@ TEST_F(UpdateTest, ModeOneFreesThisRunsRecordsOnly) {
   UpdateObj(world, 1, 1, 2, 3, 1);
   EXPECT_EQ(body->passes.head, nullptr);
   EXPECT_EQ(body->prevPasses.head, old);
-  ExpectVec(Peek(), Vec3{1, 2, 3});
-  ExpectVec(body->position, Vec3{1, 2, 3});
+  ExpectVecEq(Peek(), Vec3{1, 2, 3});
+  ExpectVecEq(body->position, Vec3{1, 2, 3});
 }
 
 TEST_F(UpdateTest, CurrentPositionReadsTheNewestRecord) {
   body->target = Vec3{1, 1, 1};
   {
     SCOPED_TRACE("no record: the target");
-    ExpectVec(CurrentPosition(*body), Vec3{1, 1, 1});
+    ExpectVecEq(CurrentPosition(*body), Vec3{1, 1, 1});
   }
   CollPass* pass = NewPass(world, *body);
   pass->end = Vec3{2, 2, 2};
   {
     SCOPED_TRACE("no contact: the record's end");
-    ExpectVec(CurrentPosition(*body), Vec3{2, 2, 2});
+    ExpectVecEq(CurrentPosition(*body), Vec3{2, 2, 2});
   }
   RecordWithContact(Vec3{3, 3, 3});
   {
     SCOPED_TRACE("the response's choice");
-    ExpectVec(CurrentPosition(*body), Vec3{3, 3, 3});
+    ExpectVecEq(CurrentPosition(*body), Vec3{3, 3, 3});
   }
   NewPass(world, *body)->end = Vec3{4, 4, 4};
   {
     SCOPED_TRACE("only the newest counts");
-    ExpectVec(CurrentPosition(*body), Vec3{4, 4, 4});
+    ExpectVecEq(CurrentPosition(*body), Vec3{4, 4, 4});
   }
 }
 
 TEST_F(UpdateTest, UpdateStartsFromWhereTheLastRunLeftTheBody) {
   RecordWithContact(Vec3{3, 0, 0});
   UpdateObj(world, 1, 5, 0, 0, 0);
-  ExpectVec(body->position, Vec3{3, 0, 0});
+  ExpectVecEq(body->position, Vec3{3, 0, 0});
   ExpectMatrix(body->motionMatrix, Matrix4Translation(2, 0, 0));
   {
     SCOPED_TRACE("until the next run, the last run's result");
-    ExpectVec(Peek(), Vec3{3, 0, 0});
+    ExpectVecEq(Peek(), Vec3{3, 0, 0});
   }
   RunCollision(world);
-  ExpectVec(Peek(), Vec3{5, 0, 0});
+  ExpectVecEq(Peek(), Vec3{5, 0, 0});
 }
 
 TEST_F(UpdateTest, BadNumbersChangeNothingAndPeekZero) {
@@ -223,7 +213,7 @@ TEST_F(UpdateTest, BadNumbersChangeNothingAndPeekZero) {
     EXPECT_EQ(std::bit_cast<uint32_t>(PeekObj(world, n, 0)), 0u);
   }
   EXPECT_EQ(reports.back(), "Object not defined in collision system: 2");
-  ExpectVec(Peek(), Vec3{0, 0, 0});
+  ExpectVecEq(Peek(), Vec3{0, 0, 0});
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// Loads the real shared library the way a host does and reaches every export by name.
+// Loads the real shared library the way a host does and reaches every export by name. The
+// export list is the one the build generates from src/api/exports.txt, so a new export is
+// resolved (and checked) here without touching this file.
+//
 // The library keeps one global state for the whole process, so it is loaded once and never
-// unloaded; every test starts and ends with StopCollisionNUV (see HostTest).
+// unloaded (its own destructor still stops it at exit); every test starts and ends with
+// StopCollisionNUV and the default settings (see HostTest).
 #pragma once
 
 #include <dlfcn.h>
@@ -16,63 +20,26 @@
 
 namespace ovoid_host {
 
-// Every export of ovoid.h, in ordinal order.
-#define OVOID_HOST_EXPORTS(X) \
-  X(StartCollisionNUV)        \
-  X(StartCollisionDebugNUV)   \
-  X(StopCollisionNUV)         \
-  X(SetEllipOptimizeNUV)      \
-  X(SetEllipSizeModeNUV)      \
-  X(SetConcaveModeNUV)        \
-  X(SetCollisionsNUV)         \
-  X(NewCollObjNUV)            \
-  X(CheckShapeNUV)            \
-  X(AddObjShapeNUV)           \
-  X(ActivateObjNUV)           \
-  X(DeActivateObjNUV)         \
-  X(SetObjRadiusNUV)          \
-  X(SetEllipOffsetNUV)        \
-  X(SetObjGravityNUV)         \
-  X(AddMeshTri)               \
-  X(AddMeshNUV)               \
-  X(UpdateObjNUV)             \
-  X(ResetCollisionStackNUV)   \
-  X(PeekCollisionStackNUV)    \
-  X(RunCollisionNUV)          \
-  X(PeekObjXNUV)              \
-  X(PeekObjYNUV)              \
-  X(PeekObjZNUV)              \
-  X(FreeObjNUV)               \
-  X(RayIntersectObjectNUV)    \
-  X(RayIntersectTypeNUV)      \
-  X(RayHitPosX)               \
-  X(RayHitPosY)               \
-  X(RayHitPosZ)               \
-  X(RayHitNormX)              \
-  X(RayHitNormY)              \
-  X(RayHitNormZ)              \
-  X(RayHitDist)               \
-  X(RayHitObjNUV)             \
-  X(RayHitTypeNUV)            \
-  X(Vec2Yaw)                  \
-  X(Vec2Pitch)                \
-  X(CountCollisionsNUV)       \
-  X(CollisionHitPos)          \
-  X(CollisionHitNorm)         \
-  X(CollisionHitObj)          \
-  X(CollisionHitType)         \
-  X(CollisionHitShape)        \
-  X(CollisionHitPoly)         \
-  X(CollisionTriCorner)
+/// Ordinal and name of every export, in ordinal order.
+struct ExportEntry {
+  unsigned ordinal;
+  const char* name;
+};
 
-/// The 46 exports as function pointers with the header's own signatures. Floats travel as
+inline constexpr ExportEntry kExports[] = {
+#define OVOID_EXPORT(ordinal, name) {ordinal, #name},
+#include "ovoid_exports.inc"
+#undef OVOID_EXPORT
+};
+
+/// The exports as function pointers with the header's own signatures. Floats travel as
 /// 32-bit patterns: wrap arguments in Bits() and results in Float().
 struct Library {
   void* handle = nullptr;
   std::string error;  ///< empty when the library loaded and every export resolved
-#define OVOID_HOST_MEMBER(name) decltype(&::name) name = nullptr;
-  OVOID_HOST_EXPORTS(OVOID_HOST_MEMBER)
-#undef OVOID_HOST_MEMBER
+#define OVOID_EXPORT(ordinal, name) decltype(&::name) name = nullptr;
+#include "ovoid_exports.inc"
+#undef OVOID_EXPORT
 };
 
 /// The library, loaded on first use from OVOID_LIBRARY_PATH.
@@ -85,11 +52,11 @@ inline const Library& Host() {
       lib.error = why != nullptr ? why : "dlopen failed";
       return lib;
     }
-#define OVOID_HOST_RESOLVE(name)                                             \
+#define OVOID_EXPORT(ordinal, name)                                          \
   lib.name = reinterpret_cast<decltype(lib.name)>(dlsym(lib.handle, #name)); \
   if (lib.name == nullptr) lib.error += "missing export " #name "; ";
-    OVOID_HOST_EXPORTS(OVOID_HOST_RESOLVE)
-#undef OVOID_HOST_RESOLVE
+#include "ovoid_exports.inc"
+#undef OVOID_EXPORT
     return lib;
   }();
   return library;
@@ -154,7 +121,7 @@ class StderrCapture {
 };
 
 /// A test that drives the library through its exports only. Each test starts from an empty
-/// library with the default settings and leaves it empty.
+/// library with the default settings and leaves it so.
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -174,6 +141,33 @@ class HostTest : public ::testing::Test {
     lib.ActivateObjNUV(number);
     Place(number, at);
   }
+  /// Registers an object with one ellipsoid of the given radii and gravity, activates it and
+  /// places it.
+  void AddEllipsoid(uint32_t number, uint32_t type, Point radius, float gravity, Point at) {
+    lib.NewCollObjNUV(number, type);
+    lib.AddObjShapeNUV(number, 1);
+    lib.SetObjRadiusNUV(number, Bits(radius.x), Bits(radius.y), Bits(radius.z));
+    lib.SetObjGravityNUV(number, Bits(gravity));
+    lib.ActivateObjNUV(number);
+    Place(number, at);
+  }
+  /// Registers an object with one (still empty) mesh and activates it.
+  void AddMesh(uint32_t number, uint32_t type) {
+    lib.NewCollObjNUV(number, type);
+    lib.AddObjShapeNUV(number, 2);
+    lib.ActivateObjNUV(number);
+  }
+  /// Adds triangle a b c to the object's mesh, front toward (b − a) × (c − a).
+  void Tri(uint32_t number, Point a, Point b, Point c) {
+    lib.AddMeshTri(number, Bits(a.x), Bits(a.y), Bits(a.z), Bits(b.x), Bits(b.y), Bits(b.z),
+                   Bits(c.x), Bits(c.y), Bits(c.z));
+  }
+  /// The two triangles a b c and a c d of a quad.
+  void Quad(uint32_t number, Point a, Point b, Point c, Point d) {
+    Tri(number, a, b, c);
+    Tri(number, a, c, d);
+  }
+
   /// Puts the object at a point without collision (update mode 1).
   void Place(uint32_t number, Point at) {
     lib.UpdateObjNUV(number, Bits(at.x), Bits(at.y), Bits(at.z), 1);
@@ -182,6 +176,13 @@ class HostTest : public ::testing::Test {
   void Move(uint32_t number, Point to) {
     lib.UpdateObjNUV(number, Bits(to.x), Bits(to.y), Bits(to.z), 0);
   }
+  /// One host frame for one moving object: hand in where it wants to go, then run.
+  void Frame(uint32_t number, Point velocity) {
+    const Point at = Peek(number);
+    Move(number, {at.x + velocity.x, at.y + velocity.y, at.z + velocity.z});
+    lib.RunCollisionNUV();
+  }
+
   Point Peek(uint32_t number) const {
     return Point{Float(lib.PeekObjXNUV(number)), Float(lib.PeekObjYNUV(number)),
                  Float(lib.PeekObjZNUV(number))};
