@@ -17,6 +17,9 @@ namespace {
 const Vec3 kUp{0, 1, 0};
 // A slope rising toward -x: normal y 0.8.
 const Vec3 kSlope{0.6f, 0.8f, 0};
+// Steep slopes whose normal y lies at the floor limit and one float below it.
+const Vec3 kSteep{0.9539392f, 0.3f, 0};
+const Vec3 kSteeper{0.9539392f, 0.29999998f, 0};
 
 // One body and the contacts of its pass records, built by hand so that each case shows one
 // rule of the response.
@@ -120,6 +123,11 @@ TEST_F(ResponseTest, StopsOrSlidesAtASingleContact) {
        2, kUp, {0, 1, 0}, {0.002f, -1, 0}, true, {0.002f, 1, 0}, -1},
       {"slide one float shorter stops",
        2, kUp, {0, 1, 0}, {belowThreshold, -1, 0}, false, {0, 1, 0}, -1},
+      // 0.3f lies just above the double 0.3, so this steep slope still counts as a floor.
+      {"normal y of 0.3f is floor-like, response 3 rests",
+       3, kSteep, kSteep, {0, -1, 0}, false, kSteep, -1},
+      {"normal y one float below 0.3f is no floor, response 3 slides",
+       3, kSteeper, kSteeper, {0, -1, 0}, true, {1.2401209f, -0.61f, 0}, -1},
   };
   // clang-format on
   const Vec3 offset{0, 0.25f, 0};
@@ -327,6 +335,86 @@ TEST_F(ResponseTest, ModeThreeIgnoresEdgeContacts) {
   }
 }
 
+// The answered contact is a level floor; the earlier contacts are walls leaning toward +x
+// (ahead of a motion along +x) or toward -x (behind it). Each faces the floor (m · n > 0),
+// so the mode's own test decides, by the sign of the probe S against each wall's normal.
+TEST_F(ResponseTest, ModesTwoToFiveDecideByTheProbeAlongTheWantedMotion) {
+  const Vec3 ahead{0.6f, 0.8f, 0};
+  const Vec3 behind{-0.6f, 0.8f, 0};
+  struct Case {
+    const char* name;
+    Vec3 target;  // the frame's motion runs from the origin to here
+    std::vector<Vec3> walls;
+    uint32_t creases[4];  // modes 2, 3, 4, 5
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"along +x and down, wall ahead", {1, -1, 0}, {ahead}, {0, 0, 0, 0}},
+      {"along +x and down, wall behind", {1, -1, 0}, {behind}, {0, 1, 1, 1}},
+      {"along +x and down, walls both ways", {1, -1, 0}, {ahead, behind}, {0, 0, 0, 1}},
+      // d · n > 0: the probe is negated, so it still points along +x.
+      {"along +x and up, wall ahead", {1, 1, 0}, {ahead}, {0, 0, 0, 0}},
+      {"along +x and up, wall behind", {1, 1, 0}, {behind}, {0, 1, 1, 1}},
+      {"along -x and down, wall leaning to +x", {-1, -1, 0}, {ahead}, {0, 1, 1, 1}},
+      {"no motion: a zero probe", {0, 0, 0}, {ahead}, {0, 1, 1, 0}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    for (int32_t mode = 2; mode <= 5; ++mode) {
+      SCOPED_TRACE(testing::Message() << c.name << ", mode " << mode);
+      Restart();
+      world.concaveMode = mode;
+      body->position = {0, 0, 0};
+      body->target = c.target;
+      CollRule& rule = Rule(2);
+      float x = -10;
+      for (const Vec3& wall : c.walls) {
+        ASSERT_NE(Contact(rule, Vec3Add({x, 0, 0}, wall), {x, 0, 0}, wall, {1, 0, 0}), nullptr);
+        NextPass();
+        x -= 5;
+      }
+      CollHit* floor = Contact(rule, {10, 1, 0}, {10, 0, 0}, kUp, {1, -1, 0});
+      ASSERT_NE(floor, nullptr);
+      Respond(floor);
+      EXPECT_EQ(body->creaseCount, c.creases[mode - 2]);
+    }
+  }
+}
+
+// Along a floor into a slope that rises toward +x: the crease between them runs along z.
+TEST_F(ResponseTest, CreaseNormalIsTheSlopeNormalMadePerpendicularToTheFloor) {
+  const Vec3 slope{-0.6f, 0.8f, 0};
+  struct Case {
+    const char* name;
+    int32_t mode;
+    bool passThroughBetween;
+    Vec3 finalCentre;
+  };
+  const Case cases[] = {
+      {"mode 1 slides up the slope", 1, false, {2.04f, 1.78f, 1}},
+      {"mode 6 slides along the crease only", 6, false, {1.4f, 1.3f, 1}},
+      // Were the trigger's record taken as the previous contact, its normal would be
+      // perpendicular to the slope's and the body would slide up the slope.
+      {"a pass-through in between is not the previous contact", 6, true, {1.4f, 1.3f, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Restart();
+    world.concaveMode = c.mode;
+    CollRule& rule = Rule(2);
+    ASSERT_NE(Contact(rule, {0, 1, 0}, {0, 0, 0}, kUp, {1, -1, 0}), nullptr);
+    NextPass();
+    if (c.passThroughBetween) {
+      ASSERT_NE(Contact(Rule(5), {1, 1, 0}, {1, 1, -1}, {0, 0, 1}, {1, 0, 1}, 0.25f), nullptr);
+    }
+    CollHit* hit = Contact(rule, Vec3Add({2, 0.5f, 0}, slope), {2, 0.5f, 0}, slope, {1, 0, 1});
+    ASSERT_NE(hit, nullptr);
+    EXPECT_TRUE(Respond(hit));
+    ExpectVecNear(hit->finalCentre, c.finalCentre);
+    EXPECT_EQ(body->creaseCount, c.mode == 6 ? 1u : 0u);
+  }
+}
+
 TEST_F(ResponseTest, OptimisationStopsAtTheSecondEllipsoidContact) {
   struct Case {
     const char* name;
@@ -367,12 +455,14 @@ TEST_F(ResponseTest, FreesPassThroughsOfThisPassBeyondTheStop) {
   // Pass 2: pass-throughs before and beyond the contact that stops the body.
   ASSERT_NE(Contact(through, {0, 0, 0}, {2, 0, 0}, {-1, 0, 0}, {1, 0, 0}, 0.2f), nullptr);
   ASSERT_NE(Contact(through, {0, 0, 0}, {8, 0, 0}, {-1, 0, 0}, {1, 0, 0}, 0.8f), nullptr);
+  // One at the very time of the stop: not beyond it, so it stays.
+  ASSERT_NE(Contact(through, {0, 0, 0}, {5, 1, 0}, {-1, 0, 0}, {1, 0, 0}, 0.5f), nullptr);
   CollHit* stop = Contact(Rule(1), {0, 0, 0}, {5, 0, 0}, {-1, 0, 0}, {1, 0, 0}, 0.5f);
   ASSERT_NE(stop, nullptr);
-  ASSERT_EQ(RecordTimes(), (std::vector<double>{0.9f, 0.95f, 0.2f, 0.8f, 0.5f}));
+  ASSERT_EQ(RecordTimes(), (std::vector<double>{0.9f, 0.95f, 0.2f, 0.8f, 0.5f, 0.5f}));
   EXPECT_FALSE(Respond(stop));
   // The pass-1 pass-through stays though it is later: it belongs to another pass.
-  EXPECT_EQ(RecordTimes(), (std::vector<double>{0.9f, 0.95f, 0.2f, 0.5f}));
+  EXPECT_EQ(RecordTimes(), (std::vector<double>{0.9f, 0.95f, 0.2f, 0.5f, 0.5f}));
 }
 
 }  // namespace
