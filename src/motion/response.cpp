@@ -99,6 +99,9 @@ void ResponsePass(World& world) {
     CollBody& body = *link->body;
     CollPass* newest = body.passes.tail;
     if (newest == nullptr || newest->nearest == nullptr) continue;
+    // Only records of the pass just swept. A record left newest because its successor could
+    // not be allocated is not answered again, so running out of memory cannot loop the run.
+    if (newest->passNo != world.passNumber - 1) continue;
     CollHit& hit = *newest->nearest;
     if (RespondToContact(world, hit)) world.rerunFlag = 1;
     if (CollPass* next = NewPass(world, body)) {

@@ -227,6 +227,18 @@ TEST_F(ResponseTest, ResponsePassOpensTheNextRecordOfEveryAnsweredBody) {
   }
 }
 
+// A newest record left over from an earlier pass (its successor could not be allocated) is
+// not answered again: answering it pass after pass would keep the run going for ever.
+TEST_F(ResponseTest, ResponsePassAnswersOnlyTheRecordsOfThePassJustSwept) {
+  CollPass* answered = body->passes.tail;
+  ASSERT_NE(Contact(Rule(2), {0, 1, 0}, {}, kUp, {2, -2, 0}), nullptr);
+  world.passNumber = 3;  // the record is from pass 1, and pass 2 was swept since
+  world.rerunFlag = 0;
+  ResponsePass(world);
+  EXPECT_EQ(world.rerunFlag, 0);
+  EXPECT_EQ(body->passes.tail, answered);
+}
+
 // The previous contact lies in the record of pass 1; the contact answered in pass 2.
 TEST_F(ResponseTest, ConcaveModeOneNeverCreasesModeSixAlwaysDoes) {
   struct Case {
