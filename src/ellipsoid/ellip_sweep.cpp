@@ -73,7 +73,7 @@ void SweepEllipInterval(World& world, CollRule& rule, CollBody& sourceBody, Coll
   // The source's motion as seen from the destination.
   const Vec3 v = Vec3Sub(Vec3Sub(s1, s0), Vec3Sub(d1, d0));
   const Vec3 w = Vec3Sub(d0, s0);
-  const float dist = std::sqrt(Vec3Dot(w, w));
+  const float dist = std::sqrt(Vec3LengthSq(w));  // |W|, summed x first like every length
   const float lengthSq = Vec3Dot(v, v);
   const float gap = dist - 2.0f;
   // Too short to close the gap (or, when already overlapping, to cross the overlap).
