@@ -200,6 +200,8 @@ void HostileSequence::RunSequence(uint32_t seed, int calls) {
   rng.seed(seed);
   Model model;
   int arms = 0;
+  // The error lines are collected from standard error; a sanitizer report would land there
+  // too, so run with ASAN_OPTIONS=log_path=... to read one.
   StderrCapture errors;
 
   for (int call = 0; call < calls; ++call) {
