@@ -86,9 +86,11 @@ void UpdateObjNUV(uint32_t number, uint32_t x, uint32_t y, uint32_t z, uint32_t 
 void ResetCollisionStackNUV(void) { ResetCollisionStack(W()); }
 int32_t PeekCollisionStackNUV(void) { return PeekCollisionStack(W()); }
 void RunCollisionNUV(void) { RunCollision(W()); }
-uint32_t PeekObjXNUV(uint32_t number) { return BitsFromFloat(PeekObj(W(), number, 0)); }
-uint32_t PeekObjYNUV(uint32_t number) { return BitsFromFloat(PeekObj(W(), number, 1)); }
-uint32_t PeekObjZNUV(uint32_t number) { return BitsFromFloat(PeekObj(W(), number, 2)); }
+// The position comes back in memory, not as a float result: on 32-bit x86 a float result
+// travels through the x87 stack, which would quieten a signalling NaN the host placed.
+uint32_t PeekObjXNUV(uint32_t number) { return BitsFromFloat(PeekObjPosition(W(), number).x); }
+uint32_t PeekObjYNUV(uint32_t number) { return BitsFromFloat(PeekObjPosition(W(), number).y); }
+uint32_t PeekObjZNUV(uint32_t number) { return BitsFromFloat(PeekObjPosition(W(), number).z); }
 void FreeObjNUV(uint32_t number) { FreeObj(W(), number); }
 
 int32_t RayIntersectObjectNUV(uint32_t number, uint32_t shapeKind, uint32_t sx, uint32_t sy,

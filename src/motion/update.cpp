@@ -42,10 +42,14 @@ Vec3 CurrentPosition(const CollBody& body) {
   return newest->end;
 }
 
-float PeekObj(World& world, uint32_t number, int axis) {
+Vec3 PeekObjPosition(World& world, uint32_t number) {
   CollObj* obj = CheckObjNumber(world, number);
-  if (obj == nullptr) return 0.0f;
-  const Vec3 at = CurrentPosition(*obj->body);
+  if (obj == nullptr) return Vec3{};
+  return CurrentPosition(*obj->body);
+}
+
+float PeekObj(World& world, uint32_t number, int axis) {
+  const Vec3 at = PeekObjPosition(world, number);
   return axis == 0 ? at.x : axis == 1 ? at.y : at.z;
 }
 

@@ -17,6 +17,8 @@ void UpdateBody(World& world, CollBody& body, float x, float y, float z, uint8_t
 /// end when it has no contact, or the target before any run.
 Vec3 CurrentPosition(const CollBody& body);
 
+/// The object's current position; (0, 0, 0) for a bad number.
+Vec3 PeekObjPosition(World& world, uint32_t number);
 /// Component axis (0 x, 1 y, 2 z) of the object's current position; 0 for a bad number.
 float PeekObj(World& world, uint32_t number, int axis);
 

@@ -92,6 +92,16 @@ void PlaceAndPeek(Host& h) {
     h.ExpectBits("PeekObjYNUV", h.Call("PeekObjYNUV", c.number), Bits(c.y));
     h.ExpectBits("PeekObjZNUV", h.Call("PeekObjZNUV", c.number), Bits(c.z));
   }
+  // NaN patterns, signalling ones included, come back unchanged: no bit of a position may
+  // be lost on its way out, whatever the float unit would make of it.
+  const uint32_t patterns[] = {0x7F800001u, 0xFFBFFFFFu, 0x7FC01234u, 0x80000001u};
+  for (uint32_t bits : patterns) {
+    h.Call<void>("NewCollObjNUV", 7u, 0u);
+    h.Call<void>("UpdateObjNUV", 7u, bits, bits, bits, 1u);
+    h.ExpectBits("PeekObjXNUV of a NaN pattern", h.Call("PeekObjXNUV", 7u), bits);
+    h.ExpectBits("PeekObjYNUV of a NaN pattern", h.Call("PeekObjYNUV", 7u), bits);
+    h.ExpectBits("PeekObjZNUV of a NaN pattern", h.Call("PeekObjZNUV", 7u), bits);
+  }
 }
 
 // Bad object numbers give 0 and change nothing. The error box stays disarmed: under Wine
