@@ -45,80 +45,77 @@ static inline float OvoidBitsFloat(uint32_t bits) {
 }
 
 /* Library frame and settings */
-OVOID_API void OVOID_CALL StartCollisionNUV(void);                /* 1 */
-OVOID_API void OVOID_CALL StartCollisionDebugNUV(void);           /* 2 */
-OVOID_API void OVOID_CALL StopCollisionNUV(void);                 /* 3 */
-OVOID_API void OVOID_CALL SetEllipOptimizeNUV(uint32_t flag);     /* 4 */
-OVOID_API void OVOID_CALL SetEllipSizeModeNUV(uint32_t mode);     /* 5 */
-OVOID_API void OVOID_CALL SetConcaveModeNUV(uint32_t mode);       /* 6 */
+OVOID_API void OVOID_CALL StartCollisionNUV(void);            /* 1 */
+OVOID_API void OVOID_CALL StartCollisionDebugNUV(void);       /* 2 */
+OVOID_API void OVOID_CALL StopCollisionNUV(void);             /* 3 */
+OVOID_API void OVOID_CALL SetEllipOptimizeNUV(uint32_t flag); /* 4 */
+OVOID_API void OVOID_CALL SetEllipSizeModeNUV(uint32_t mode); /* 5 */
+OVOID_API void OVOID_CALL SetConcaveModeNUV(uint32_t mode);   /* 6 */
 
 /* Rules */
-OVOID_API void OVOID_CALL SetCollisionsNUV(uint32_t sourceType, uint32_t destType,
-                                           uint32_t method, uint32_t response,
-                                           uint32_t dynamicResponse);           /* 7 */
+OVOID_API void OVOID_CALL SetCollisionsNUV(uint32_t sourceType, uint32_t destType, uint32_t method,
+                                           uint32_t response, uint32_t dynamicResponse); /* 7 */
 
 /* Objects and shapes */
-OVOID_API void OVOID_CALL NewCollObjNUV(uint32_t number, uint32_t typeId);     /* 8 */
+OVOID_API void OVOID_CALL NewCollObjNUV(uint32_t number, uint32_t typeId);       /* 8 */
 OVOID_API int32_t OVOID_CALL CheckShapeNUV(uint32_t number, uint32_t shapeKind); /* 9 */
-OVOID_API void OVOID_CALL AddObjShapeNUV(uint32_t number, uint32_t shapeKind);  /* 10 */
-OVOID_API void OVOID_CALL ActivateObjNUV(uint32_t number);                      /* 11 */
-OVOID_API void OVOID_CALL DeActivateObjNUV(uint32_t number);                    /* 12 */
+OVOID_API void OVOID_CALL AddObjShapeNUV(uint32_t number, uint32_t shapeKind);   /* 10 */
+OVOID_API void OVOID_CALL ActivateObjNUV(uint32_t number);                       /* 11 */
+OVOID_API void OVOID_CALL DeActivateObjNUV(uint32_t number);                     /* 12 */
 OVOID_API void OVOID_CALL SetObjRadiusNUV(uint32_t number, uint32_t rx, uint32_t ry,
-                                          uint32_t rz);                         /* 13 */
+                                          uint32_t rz); /* 13 */
 OVOID_API void OVOID_CALL SetEllipOffsetNUV(uint32_t number, uint32_t x, uint32_t y,
-                                            uint32_t z);                        /* 14 */
-OVOID_API void OVOID_CALL SetObjGravityNUV(uint32_t number, uint32_t gravity);  /* 15 */
+                                            uint32_t z);                       /* 14 */
+OVOID_API void OVOID_CALL SetObjGravityNUV(uint32_t number, uint32_t gravity); /* 15 */
 OVOID_API void OVOID_CALL AddMeshTri(uint32_t number, uint32_t x1, uint32_t y1, uint32_t z1,
                                      uint32_t x2, uint32_t y2, uint32_t z2, uint32_t x3,
-                                     uint32_t y3, uint32_t z3);                 /* 16 */
-OVOID_API void OVOID_CALL AddMeshNUV(uint32_t number, const void* meshBlock);   /* 17 */
+                                     uint32_t y3, uint32_t z3);               /* 16 */
+OVOID_API void OVOID_CALL AddMeshNUV(uint32_t number, const void* meshBlock); /* 17 */
 
 /* Motion and the collision run */
 OVOID_API void OVOID_CALL UpdateObjNUV(uint32_t number, uint32_t x, uint32_t y, uint32_t z,
-                                       uint32_t mode);                          /* 18 */
-OVOID_API void OVOID_CALL ResetCollisionStackNUV(void);                         /* 19 */
-OVOID_API int32_t OVOID_CALL PeekCollisionStackNUV(void);                       /* 20 */
-OVOID_API void OVOID_CALL RunCollisionNUV(void);                                /* 21 */
-OVOID_API uint32_t OVOID_CALL PeekObjXNUV(uint32_t number);                     /* 22 */
-OVOID_API uint32_t OVOID_CALL PeekObjYNUV(uint32_t number);                     /* 23 */
-OVOID_API uint32_t OVOID_CALL PeekObjZNUV(uint32_t number);                     /* 24 */
-OVOID_API void OVOID_CALL FreeObjNUV(uint32_t number);                          /* 25 */
+                                       uint32_t mode);      /* 18 */
+OVOID_API void OVOID_CALL ResetCollisionStackNUV(void);     /* 19 */
+OVOID_API int32_t OVOID_CALL PeekCollisionStackNUV(void);   /* 20 */
+OVOID_API void OVOID_CALL RunCollisionNUV(void);            /* 21 */
+OVOID_API uint32_t OVOID_CALL PeekObjXNUV(uint32_t number); /* 22 */
+OVOID_API uint32_t OVOID_CALL PeekObjYNUV(uint32_t number); /* 23 */
+OVOID_API uint32_t OVOID_CALL PeekObjZNUV(uint32_t number); /* 24 */
+OVOID_API void OVOID_CALL FreeObjNUV(uint32_t number);      /* 25 */
 
 /* Rays */
-OVOID_API int32_t OVOID_CALL RayIntersectObjectNUV(uint32_t number, uint32_t shapeKind,
-                                                   uint32_t sx, uint32_t sy, uint32_t sz,
-                                                   uint32_t ex, uint32_t ey,
-                                                   uint32_t ez);                /* 26 */
-OVOID_API int32_t OVOID_CALL RayIntersectTypeNUV(uint32_t typeId, uint32_t shapeKind,
-                                                 uint32_t sx, uint32_t sy, uint32_t sz,
-                                                 uint32_t ex, uint32_t ey,
-                                                 uint32_t ez);                  /* 27 */
-OVOID_API uint32_t OVOID_CALL RayHitPosX(void);                                 /* 28 */
-OVOID_API uint32_t OVOID_CALL RayHitPosY(void);                                 /* 29 */
-OVOID_API uint32_t OVOID_CALL RayHitPosZ(void);                                 /* 30 */
-OVOID_API uint32_t OVOID_CALL RayHitNormX(void);                                /* 31 */
-OVOID_API uint32_t OVOID_CALL RayHitNormY(void);                                /* 32 */
-OVOID_API uint32_t OVOID_CALL RayHitNormZ(void);                                /* 33 */
-OVOID_API uint32_t OVOID_CALL RayHitDist(void);                                 /* 34 */
-OVOID_API int32_t OVOID_CALL RayHitObjNUV(void);                                /* 35 */
-OVOID_API int32_t OVOID_CALL RayHitTypeNUV(void);                               /* 36 */
+OVOID_API int32_t OVOID_CALL RayIntersectObjectNUV(uint32_t number, uint32_t shapeKind, uint32_t sx,
+                                                   uint32_t sy, uint32_t sz, uint32_t ex,
+                                                   uint32_t ey, uint32_t ez); /* 26 */
+OVOID_API int32_t OVOID_CALL RayIntersectTypeNUV(uint32_t typeId, uint32_t shapeKind, uint32_t sx,
+                                                 uint32_t sy, uint32_t sz, uint32_t ex, uint32_t ey,
+                                                 uint32_t ez); /* 27 */
+OVOID_API uint32_t OVOID_CALL RayHitPosX(void);                /* 28 */
+OVOID_API uint32_t OVOID_CALL RayHitPosY(void);                /* 29 */
+OVOID_API uint32_t OVOID_CALL RayHitPosZ(void);                /* 30 */
+OVOID_API uint32_t OVOID_CALL RayHitNormX(void);               /* 31 */
+OVOID_API uint32_t OVOID_CALL RayHitNormY(void);               /* 32 */
+OVOID_API uint32_t OVOID_CALL RayHitNormZ(void);               /* 33 */
+OVOID_API uint32_t OVOID_CALL RayHitDist(void);                /* 34 */
+OVOID_API int32_t OVOID_CALL RayHitObjNUV(void);               /* 35 */
+OVOID_API int32_t OVOID_CALL RayHitTypeNUV(void);              /* 36 */
 
 /* Angles, in degrees */
-OVOID_API uint32_t OVOID_CALL Vec2Yaw(uint32_t x, uint32_t y, uint32_t z);      /* 37 */
-OVOID_API uint32_t OVOID_CALL Vec2Pitch(uint32_t x, uint32_t y, uint32_t z);    /* 38 */
+OVOID_API uint32_t OVOID_CALL Vec2Yaw(uint32_t x, uint32_t y, uint32_t z);   /* 37 */
+OVOID_API uint32_t OVOID_CALL Vec2Pitch(uint32_t x, uint32_t y, uint32_t z); /* 38 */
 
 /* Contacts of the last run, by 1-based index; axis and corner are 1..3 */
-OVOID_API int32_t OVOID_CALL CountCollisionsNUV(uint32_t number);               /* 39 */
+OVOID_API int32_t OVOID_CALL CountCollisionsNUV(uint32_t number); /* 39 */
 OVOID_API uint32_t OVOID_CALL CollisionHitPos(uint32_t number, uint32_t index,
-                                              uint32_t axis);                   /* 40 */
+                                              uint32_t axis); /* 40 */
 OVOID_API uint32_t OVOID_CALL CollisionHitNorm(uint32_t number, uint32_t index,
-                                               uint32_t axis);                  /* 41 */
-OVOID_API int32_t OVOID_CALL CollisionHitObj(uint32_t number, uint32_t index);  /* 42 */
-OVOID_API int32_t OVOID_CALL CollisionHitType(uint32_t number, uint32_t index); /* 43 */
+                                               uint32_t axis);                   /* 41 */
+OVOID_API int32_t OVOID_CALL CollisionHitObj(uint32_t number, uint32_t index);   /* 42 */
+OVOID_API int32_t OVOID_CALL CollisionHitType(uint32_t number, uint32_t index);  /* 43 */
 OVOID_API int32_t OVOID_CALL CollisionHitShape(uint32_t number, uint32_t index); /* 44 */
-OVOID_API int32_t OVOID_CALL CollisionHitPoly(uint32_t number, uint32_t index); /* 45 */
-OVOID_API uint32_t OVOID_CALL CollisionTriCorner(uint32_t number, uint32_t index,
-                                                 uint32_t corner, uint32_t axis); /* 46 */
+OVOID_API int32_t OVOID_CALL CollisionHitPoly(uint32_t number, uint32_t index);  /* 45 */
+OVOID_API uint32_t OVOID_CALL CollisionTriCorner(uint32_t number, uint32_t index, uint32_t corner,
+                                                 uint32_t axis); /* 46 */
 
 #ifdef __cplusplus
 }

@@ -8,8 +8,12 @@
 
 namespace ovoid {
 
-inline float FloatFromBits(uint32_t bits) { return std::bit_cast<float>(bits); }
-inline uint32_t BitsFromFloat(float value) { return std::bit_cast<uint32_t>(value); }
+inline float FloatFromBits(uint32_t bits) {
+  return std::bit_cast<float>(bits);
+}
+inline uint32_t BitsFromFloat(float value) {
+  return std::bit_cast<uint32_t>(value);
+}
 inline Vec3 Vec3FromBits(uint32_t x, uint32_t y, uint32_t z) {
   return Vec3{FloatFromBits(x), FloatFromBits(y), FloatFromBits(z)};
 }

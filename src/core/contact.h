@@ -20,13 +20,13 @@ struct CollHit {
   int16_t kind = 0;         ///< kind of the shape that was hit
   CollRule* rule = nullptr;
   CollBody* other = nullptr;  ///< the body that was hit; null once that body is destroyed
-  Vec3 centre;       ///< mover's ellipsoid centre at the time of impact
-  Vec3 finalCentre;  ///< that centre after the response
-  Vec3 stopPos;      ///< mover's body position at the time of impact
-  Vec3 nextTarget;   ///< mover's body position after the response
-  Vec3 hitPos;       ///< the contact point
-  Vec3 hitNormal;    ///< unit normal from the contact point toward the mover
-  Vec3 slidePoint;   ///< contact point carried by the motion left after the impact
+  Vec3 centre;                ///< mover's ellipsoid centre at the time of impact
+  Vec3 finalCentre;           ///< that centre after the response
+  Vec3 stopPos;               ///< mover's body position at the time of impact
+  Vec3 nextTarget;            ///< mover's body position after the response
+  Vec3 hitPos;                ///< the contact point
+  Vec3 hitNormal;             ///< unit normal from the contact point toward the mover
+  Vec3 slidePoint;            ///< contact point carried by the motion left after the impact
   Vec3 slide;
   Vec3 shapeOffset;
   double toi = 0.0;  ///< time of impact as a fraction of the pass motion

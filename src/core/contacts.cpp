@@ -33,7 +33,9 @@ double DistanceSq(Vec3 a, Vec3 b) {
   return dx * dx + dy * dy + dz * dz;
 }
 
-bool IsPassThrough(const CollHit& hit) { return hit.rule != nullptr && hit.rule->response == 5; }
+bool IsPassThrough(const CollHit& hit) {
+  return hit.rule != nullptr && hit.rule->response == 5;
+}
 
 }  // namespace
 

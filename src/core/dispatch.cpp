@@ -38,10 +38,16 @@ void SweepPair(World& world, CollRule& rule, CollShape& source, CollShape& desti
   if (destination.kind == kMesh) SweepEllipMesh(world, rule, source, destination);
 }
 
-void RunResponsePass(World& world) { ResponsePass(world); }
+void RunResponsePass(World& world) {
+  ResponsePass(world);
+}
 
-void FreeRayRecord(World& world) { FreeRay(world); }
+void FreeRayRecord(World& world) {
+  FreeRay(world);
+}
 
-void ForgetRayBody(World& world, CollBody* body) { ForgetRayHitBody(world, body); }
+void ForgetRayBody(World& world, CollBody* body) {
+  ForgetRayHitBody(world, body);
+}
 
 }  // namespace ovoid

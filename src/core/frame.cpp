@@ -6,7 +6,9 @@
 
 namespace ovoid {
 
-void StartCollisionDebug(World& world) { world.debugFlag = 1; }
+void StartCollisionDebug(World& world) {
+  world.debugFlag = 1;
+}
 
 void StopCollision(World& world) {
   FreeRayRecord(world);
@@ -24,9 +26,13 @@ void StopCollision(World& world) {
   world.debugFlag = 0;
 }
 
-void SetEllipOptimize(World& world, uint32_t flag) { world.ellipOptimize = flag != 0 ? 1 : 0; }
+void SetEllipOptimize(World& world, uint32_t flag) {
+  world.ellipOptimize = flag != 0 ? 1 : 0;
+}
 
-void SetEllipSizeMode(World& world, uint32_t mode) { world.ellipSizeMode = mode != 0 ? 1 : 0; }
+void SetEllipSizeMode(World& world, uint32_t mode) {
+  world.ellipSizeMode = mode != 0 ? 1 : 0;
+}
 
 void SetConcaveMode(World& world, uint32_t mode) {
   if (mode >= 1 && mode <= 6) {

@@ -28,10 +28,14 @@ const CollHit* FindContact(World& world, uint32_t number, uint32_t index) {
 
 float PickAxis(Vec3 v, uint32_t axis) {
   switch (axis) {
-    case 1: return v.x;
-    case 2: return v.y;
-    case 3: return v.z;
-    default: return 0.0f;
+    case 1:
+      return v.x;
+    case 2:
+      return v.y;
+    case 3:
+      return v.z;
+    default:
+      return 0.0f;
   }
 }
 
@@ -70,10 +74,14 @@ float CollisionTriCorner(World& world, uint32_t number, uint32_t index, uint32_t
   const CollHit* hit = FindContact(world, number, index);
   if (hit == nullptr || hit->kind != kMesh) return 0.0f;
   switch (corner) {
-    case 1: return PickAxis(hit->corner1, axis);
-    case 2: return PickAxis(hit->corner2, axis);
-    case 3: return PickAxis(hit->corner3, axis);
-    default: return 0.0f;
+    case 1:
+      return PickAxis(hit->corner1, axis);
+    case 2:
+      return PickAxis(hit->corner2, axis);
+    case 3:
+      return PickAxis(hit->corner3, axis);
+    default:
+      return 0.0f;
   }
 }
 

@@ -10,8 +10,8 @@ namespace ovoid {
 
 struct CollRule {
   ListLink<CollRule> link;
-  int16_t srcKind = 1;      ///< movers are always ellipsoids
-  int16_t dstKind = 0;      ///< 1 ellipsoids, 2 meshes
+  int16_t srcKind = 1;  ///< movers are always ellipsoids
+  int16_t dstKind = 0;  ///< 1 ellipsoids, 2 meshes
   int32_t srcType = 0;
   int32_t dstType = 0;
   int16_t response = 0;     ///< 1 stop, 2 slide, 3 and 4 slide with floor handling, 5 pass through

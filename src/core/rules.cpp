@@ -25,8 +25,7 @@ void SetCollisions(World& world, uint32_t sourceType, uint32_t destType, uint32_
     return;
   }
   if (dynamicResponse < 1 || dynamicResponse > 3) {
-    ReportError(world, "Invalid Collision Definition Dynamic Response Method: ",
-                dynamicResponse);
+    ReportError(world, "Invalid Collision Definition Dynamic Response Method: ", dynamicResponse);
     return;
   }
   auto* rule = new (std::nothrow) CollRule{};

@@ -18,8 +18,8 @@ struct RayCast;
 using ErrorSink = void (*)(void* context, const char* text);
 
 /// Replaces the sweeps when set: lets a test watch which pairs the run visits.
-using SweepHook = void (*)(void* context, struct World& world, CollRule& rule,
-                           CollShape& source, CollShape& destination);
+using SweepHook = void (*)(void* context, struct World& world, CollRule& rule, CollShape& source,
+                           CollShape& destination);
 
 struct World {
   // Settings.

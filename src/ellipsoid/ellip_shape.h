@@ -8,11 +8,13 @@
 namespace ovoid {
 
 struct EllipShape : CollShape {
-  Vec3 offset;                       ///< centre relative to the body position, world units
-  Vec3 radius{1.0f, 1.0f, 1.0f};    ///< semi-axes along world x, y, z; always > 0
+  Vec3 offset;                    ///< centre relative to the body position, world units
+  Vec3 radius{1.0f, 1.0f, 1.0f};  ///< semi-axes along world x, y, z; always > 0
 };
 
-inline EllipShape& AsEllip(CollShape& shape) { return static_cast<EllipShape&>(shape); }
+inline EllipShape& AsEllip(CollShape& shape) {
+  return static_cast<EllipShape&>(shape);
+}
 
 /// Sets the radii of every ellipsoid of the object; each must be strictly positive.
 void SetObjRadius(World& world, uint32_t number, float rx, float ry, float rz);

@@ -13,7 +13,9 @@ struct Matrix4 {
   float at(int row, int col) const { return m[4 * row + col]; }
 };
 
-inline Matrix4 Matrix4Identity() { return Matrix4{}; }
+inline Matrix4 Matrix4Identity() {
+  return Matrix4{};
+}
 
 /// out = a × b, as if both inputs were read in full first: out may be a, b or both.
 Matrix4& Matrix4Multiply(Matrix4& out, const Matrix4& a, const Matrix4& b);

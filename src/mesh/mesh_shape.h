@@ -21,7 +21,9 @@ struct MeshShape : CollShape {
   List<MeshTri> tris;
 };
 
-inline MeshShape& AsMesh(CollShape& shape) { return static_cast<MeshShape&>(shape); }
+inline MeshShape& AsMesh(CollShape& shape) {
+  return static_cast<MeshShape&>(shape);
+}
 
 /// Grows the bounds to include point; each comparison strict, per axis.
 void MeshExtendBounds(MeshShape& mesh, Vec3 point);
