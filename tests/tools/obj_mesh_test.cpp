@@ -11,6 +11,7 @@
 
 #include "core/registry.h"
 #include "mesh/mesh_shape.h"
+#include "temp_path.h"
 #include "test_world.h"
 
 namespace ovoid {
@@ -21,7 +22,7 @@ using ovoid_run::LoadObjModel;
 using ovoid_run::ObjModel;
 
 std::string WriteFile(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path = TestTempPath(name);
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -126,8 +127,7 @@ TEST(ObjModelErrors, BadFilesAreRefusedWithAReason) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string path =
-        c.text.empty() ? ::testing::TempDir() + c.file : WriteFile(c.file, c.text);
+    const std::string path = c.text.empty() ? TestTempPath(c.file) : WriteFile(c.file, c.text);
     ObjModel model;
     std::string error;
     EXPECT_FALSE(LoadObjModel(path, model, error));

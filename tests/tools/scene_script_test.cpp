@@ -9,12 +9,13 @@
 
 #include "exports_table.h"
 #include "numbers.h"
+#include "temp_path.h"
 
 namespace ovoid_run {
 namespace {
 
 std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + name;
+  return TestTempPath(name);
 }
 
 TEST(SceneScriptErrors, EachBadLineNamesFileLineAndReason) {
