@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/report.h"
+#include "mesh/tri_grid.h"
 
 namespace ovoid {
 
@@ -19,6 +20,7 @@ void MeshExtendBounds(MeshShape& mesh, Vec3 p) {
 MeshTri* MeshAddTriangle(MeshShape& mesh, Vec3 c1, Vec3 c2, Vec3 c3) {
   auto* tri = new (std::nothrow) MeshTri{};
   if (tri == nullptr) return nullptr;
+  TriGridFree(mesh);  // the grid no longer covers every triangle
   if (mesh.tris.head == nullptr) {
     mesh.boundsMax = c1;
     mesh.boundsMin = c1;
@@ -37,6 +39,7 @@ void MeshFreeTriangles(MeshShape& mesh) {
     ListRemove(tri, mesh.tris);
     delete tri;
   }
+  TriGridFree(mesh);
 }
 
 namespace {

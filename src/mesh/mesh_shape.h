@@ -15,10 +15,15 @@ struct MeshTri {
   Vec3 corner3;
 };
 
+struct TriGrid;
+
 struct MeshShape : CollShape {
   Vec3 boundsMax;  ///< per-axis largest corner coordinate, local
   Vec3 boundsMin;  ///< per-axis smallest corner coordinate, local
   List<MeshTri> tris;
+  /// Search grid over tris (tri_grid), built by the first query that wants it; a cache,
+  /// so queries on a const mesh may build it. Freed whenever a triangle is added.
+  mutable TriGrid* grid = nullptr;
 };
 
 inline MeshShape& AsMesh(CollShape& shape) {
@@ -30,7 +35,7 @@ void MeshExtendBounds(MeshShape& mesh, Vec3 point);
 /// Appends a triangle (front toward (c2 − c1) × (c3 − c1)) and grows the bounds. Null if
 /// memory ran out.
 MeshTri* MeshAddTriangle(MeshShape& mesh, Vec3 c1, Vec3 c2, Vec3 c3);
-/// Frees every triangle.
+/// Frees every triangle and the search grid.
 void MeshFreeTriangles(MeshShape& mesh);
 
 /// Adds the triangle to every mesh shape of the object.

@@ -6,6 +6,7 @@
 #include "ellipsoid/ellip_shape.h"
 #include "mesh/edge_corner.h"
 #include "mesh/mesh_shape.h"
+#include "mesh/tri_grid.h"
 #include "mesh/tri_tests.h"
 
 namespace ovoid {
@@ -81,7 +82,8 @@ void SweepMeshFace(MeshSweep& sweep, Vec3 a, Vec3 b, Vec3 c) {
 
 }  // namespace
 
-void SweepEllipMesh(World& world, CollRule& rule, CollShape& source, CollShape& destination) {
+void SweepEllipMesh(World& world, CollRule& rule, CollShape& source, CollShape& destination,
+                    bool useGrid) {
   if (rule.srcKind != 1 || rule.dstKind != 2) return;
   if (source.kind != kEllipsoid || destination.kind != kMesh) return;
   if (source.body == nullptr || destination.body == nullptr) return;
@@ -121,18 +123,21 @@ void SweepEllipMesh(World& world, CollRule& rule, CollShape& source, CollShape& 
   // For L = 0 this is 0 · (1 / 0): not a number, on purpose (see the face stage).
   sweep.dir = Vec3Scale(1.0f / sweep.length, sweep.motion);
 
-  for (const MeshTri* tri = sweep.mesh->tris.head; tri != nullptr; tri = tri->link.next) {
-    ++sweep.triIndex;
-    if (HitInEarlierPass(sweep)) continue;
-    sweep.worldCorner1 = Vec3TransformCoord(tri->corner1, dst.worldMatrix);
-    sweep.worldCorner2 = Vec3TransformCoord(tri->corner2, dst.worldMatrix);
-    sweep.worldCorner3 = Vec3TransformCoord(tri->corner3, dst.worldMatrix);
-    const Vec3 a = Vec3Div(sweep.worldCorner1, radius);
-    const Vec3 b = Vec3Div(sweep.worldCorner2, radius);
-    const Vec3 c = Vec3Div(sweep.worldCorner3, radius);
-    if (!SegmentTriBoxOverlap(sweep.start, sweep.end, a, b, c)) continue;
-    SweepMeshFace(sweep, a, b, c);
-  }
+  // Only the triangles that can pass the box test below are visited, in list order and
+  // under their own numbers; the others would be rejected before anything is recorded.
+  ForEachNearTriangle(*sweep.mesh, sweep.start, sweep.end, dst.worldMatrix, radius, useGrid,
+                      [&](const MeshTri& tri, int32_t number) {
+                        sweep.triIndex = number;
+                        if (HitInEarlierPass(sweep)) return;
+                        sweep.worldCorner1 = Vec3TransformCoord(tri.corner1, dst.worldMatrix);
+                        sweep.worldCorner2 = Vec3TransformCoord(tri.corner2, dst.worldMatrix);
+                        sweep.worldCorner3 = Vec3TransformCoord(tri.corner3, dst.worldMatrix);
+                        const Vec3 a = Vec3Div(sweep.worldCorner1, radius);
+                        const Vec3 b = Vec3Div(sweep.worldCorner2, radius);
+                        const Vec3 c = Vec3Div(sweep.worldCorner3, radius);
+                        if (!SegmentTriBoxOverlap(sweep.start, sweep.end, a, b, c)) return;
+                        SweepMeshFace(sweep, a, b, c);
+                      });
 }
 
 void RecordMeshHit(MeshSweep& sweep, Vec3 p, Vec3 q, float f, uint8_t edge) {

@@ -34,8 +34,10 @@ struct MeshSweep {
 
 /// Sweeps source's motion of this pass against every triangle of destination (a mesh of
 /// another body) and records each touch earlier than the source's nearest contact. Acts
-/// only for a (1, 2) rule.
-void SweepEllipMesh(World& world, CollRule& rule, CollShape& source, CollShape& destination);
+/// only for a (1, 2) rule. useGrid false walks every triangle instead of asking the mesh's
+/// search grid: the same results, slower; tests compare the two.
+void SweepEllipMesh(World& world, CollRule& rule, CollShape& source, CollShape& destination,
+                    bool useGrid = true);
 
 /// Turns a touch in unit space (centre p, contact point q, fraction f of the pass motion)
 /// into a mesh contact of the source and hands it to its pass record. edge is 1 for a

@@ -8,6 +8,7 @@
 #include "ellipsoid/ellip_shape.h"
 #include "ellipsoid/ellip_sweep.h"
 #include "mesh/mesh_shape.h"
+#include "mesh/tri_grid.h"
 #include "mesh/tri_tests.h"
 #include "motion/update.h"
 
@@ -69,30 +70,35 @@ void RayVsEllipsoid(RayCast& ray, const EllipShape& shape, CollBody& body) {
   ray.hitNormal = Vec3Normalize(Vec3Sub(ray.hitPos, centre));
 }
 
-void RayVsMesh(RayCast& ray, const MeshShape& shape, CollBody& body) {
+void RayVsMesh(RayCast& ray, const MeshShape& shape, CollBody& body, bool useGrid) {
   const Matrix4& place = body.worldMatrix;
   if (!SegmentMeshBoxOverlap(shape, ray.from, ray.to, place, Vec3{1.0f, 1.0f, 1.0f})) return;
-  for (const MeshTri* tri = shape.tris.head; tri != nullptr; tri = tri->link.next) {
-    const Vec3 a = Vec3TransformCoord(tri->corner1, place);
-    const Vec3 b = Vec3TransformCoord(tri->corner2, place);
-    const Vec3 c = Vec3TransformCoord(tri->corner3, place);
-    if (!SegmentTriBoxOverlap(ray.from, ray.to, a, b, c)) continue;
-    // A degenerate triangle gets the zero normal, so p is 0 and it is passed over.
-    const Vec3 n = Vec3Normalize(Vec3Cross(Vec3Sub(b, a), Vec3Sub(c, a)));
-    const float p = Vec3Dot(n, Vec3Sub(ray.from, a));  // height of the start above the plane
-    if (!(p > 0.0f) || !(p < ray.hitDist)) continue;
-    const float q = Vec3Dot(n, ray.dir);
-    if (!(q < 0.0f)) continue;  // only a ray heading into the front face
-    const float dist = std::fabs(p / q);
-    if (!(dist < ray.hitDist)) continue;
-    const Vec3 at = Vec3Add(ray.from, Vec3Scale(dist, ray.dir));
-    if (!PointInTriangle(at, n, a, b, c)) continue;
-    ray.hitBody = &body;
-    ray.hitDist = dist;
-    ray.hit = 1;
-    ray.hitPos = at;
-    ray.hitNormal = n;
-  }
+  // Only the triangles that can pass the box test below are visited, in list order; the
+  // others would be rejected before the ray record is touched.
+  ForEachNearTriangle(shape, ray.from, ray.to, place, Vec3{1.0f, 1.0f, 1.0f}, useGrid,
+                      [&](const MeshTri& tri, int32_t) {
+                        const Vec3 a = Vec3TransformCoord(tri.corner1, place);
+                        const Vec3 b = Vec3TransformCoord(tri.corner2, place);
+                        const Vec3 c = Vec3TransformCoord(tri.corner3, place);
+                        if (!SegmentTriBoxOverlap(ray.from, ray.to, a, b, c)) return;
+                        // A degenerate triangle gets the zero normal, so p is 0 and it is passed
+                        // over.
+                        const Vec3 n = Vec3Normalize(Vec3Cross(Vec3Sub(b, a), Vec3Sub(c, a)));
+                        const float p = Vec3Dot(
+                            n, Vec3Sub(ray.from, a));  // height of the start above the plane
+                        if (!(p > 0.0f) || !(p < ray.hitDist)) return;
+                        const float q = Vec3Dot(n, ray.dir);
+                        if (!(q < 0.0f)) return;  // only a ray heading into the front face
+                        const float dist = std::fabs(p / q);
+                        if (!(dist < ray.hitDist)) return;
+                        const Vec3 at = Vec3Add(ray.from, Vec3Scale(dist, ray.dir));
+                        if (!PointInTriangle(at, n, a, b, c)) return;
+                        ray.hitBody = &body;
+                        ray.hitDist = dist;
+                        ray.hit = 1;
+                        ray.hitPos = at;
+                        ray.hitNormal = n;
+                      });
 }
 
 void RayTestObject(RayCast& ray, CollObj& obj, uint32_t shapeKind) {

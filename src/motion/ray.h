@@ -39,8 +39,10 @@ bool RayHasDirection(const RayCast& ray);
 void RayTestObject(RayCast& ray, CollObj& obj, uint32_t shapeKind);
 /// The ellipsoid centred on the body's current position, its offset ignored.
 void RayVsEllipsoid(RayCast& ray, const EllipShape& shape, CollBody& body);
-/// The front faces of the mesh, placed by the body's worldMatrix.
-void RayVsMesh(RayCast& ray, const MeshShape& shape, CollBody& body);
+/// The front faces of the mesh, placed by the body's worldMatrix. useGrid false walks every
+/// triangle instead of asking the mesh's search grid: the same results, slower; tests
+/// compare the two.
+void RayVsMesh(RayCast& ray, const MeshShape& shape, CollBody& body, bool useGrid = true);
 
 /// The last ray's result, or null when there is no ray record or the last ray hit nothing.
 const RayCast* RayResult(const World& world);
