@@ -34,7 +34,7 @@ double DistanceSq(Vec3 a, Vec3 b) {
 }
 
 bool IsPassThrough(const CollHit& hit) {
-  return hit.rule != nullptr && hit.rule->response == 5;
+  return hit.rule != nullptr && IsPassThroughRule(*hit.rule);
 }
 
 }  // namespace

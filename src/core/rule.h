@@ -21,6 +21,10 @@ struct CollRule {
 inline bool IsEllipEllipRule(const CollRule& rule) {
   return rule.srcKind == 1 && rule.dstKind == 1;
 }
+/// Response 5: contacts are recorded and reported, the mover is not stopped.
+inline bool IsPassThroughRule(const CollRule& rule) {
+  return rule.response == 5;
+}
 inline bool IsEllipMeshRule(const CollRule& rule) {
   return rule.srcKind == 1 && rule.dstKind == 2;
 }

@@ -13,7 +13,7 @@ constexpr double kRestDrift = 0.002;
 constexpr double kMinSlideSq = 4e-06;
 
 bool IsPassThroughRecord(const CollPass& pass) {
-  return pass.nearest != nullptr && pass.nearest->rule->response == 5;
+  return pass.nearest != nullptr && IsPassThroughRule(*pass.nearest->rule);
 }
 
 bool Stop(CollHit& hit) {
@@ -127,7 +127,7 @@ bool RespondToContact(World& world, CollHit& hit) {
   }
 
   // Stop rules.
-  if (rule.response == 5) return false;
+  if (IsPassThroughRule(rule)) return false;
   if (rule.response == 1) return Stop(hit);
 
   // Ellipsoids slide on their first ellipsoid contact of the run and stop at every later one.
